@@ -1,0 +1,55 @@
+// The music track as the demo's only clock: an MP3 held in memory, played through the
+// sound device (or followed on a silent wall clock, or set by hand), its position turned
+// into the demo time once per frame, seeking, and the spectrum of what is heard.
+#pragma once
+
+#include <string>
+
+enum class ClockSource {
+    Device,    // play through the sound device; fall back to WallClock if none opens
+    WallClock, // silent: the position advances with real time, as playback would
+    Manual,    // silent: the position only changes through setMusicPositionMs / seeks
+};
+
+inline constexpr int kSpectrumBins = 512;        // magnitudes, lowest frequency first, 0..1
+inline constexpr int kSpectrumBufferSize = 32;   // the slice the post-process pass reads
+
+// The lowest spectrum bins captured at the end of the previous frame (zeros at first).
+extern float SpectrumBuffer[kSpectrumBufferSize];
+
+// Chooses the clock before openMusic. Default: ClockSource::Device.
+void setClockSource(ClockSource source);
+ClockSource clockSource();
+
+// The music set-up: reads the file whole into memory, opens the stream and starts
+// playback. A missing or unreadable file prints "Error!" and "File Not Found" on
+// stdout; the demo then runs on the silent wall clock. Returns whether a track is open.
+bool openMusic(const std::string& path);
+// Switches the spectrum analysis on.
+void enableSpectrum();
+
+// First step of every frame: demo time = (float)position_ms * 0.001f.
+void updateDemoTime();
+// The demo time set by the last updateDemoTime (0 before the first frame).
+float demoTime();
+
+// New position = (int)(demoTime() * 1000 + delta), negative plays from 0, past the end
+// stops at the end.
+void seekMusic(float deltaMs);
+
+// Current position in whole milliseconds of what the listener hears now.
+int musicPositionMs();
+// Moves the position (takes effect at once). With ClockSource::Manual this is the clock.
+void setMusicPositionMs(int ms);
+// Length of the open track in milliseconds (0 without a track).
+int musicLengthMs();
+
+// After all drawing of a frame: computes the spectrum of the last 1024 samples heard
+// and copies its lowest bins into SpectrumBuffer.
+void captureSpectrum();
+// The full spectrum computed by the last captureSpectrum.
+const float* spectrumBins();
+
+// Pure arithmetic of the clock, shared by the functions above and the tests.
+float demoTimeFromPositionMs(int positionMs);
+int seekTargetMs(float baseDemoTime, float deltaMs);

@@ -1,0 +1,6 @@
+#include "gfx/textures.h"
+
+GLuint TextureTable[kTextureSlots] = {};
+GLUquadric* sharedQuadric = nullptr;
+
+void bindTableTexture(int index) { glBindTexture(GL_TEXTURE_2D, TextureTable[index]); }

@@ -1,0 +1,19 @@
+// The start-up: everything the frames need, made once before the first frame.
+#pragma once
+
+#include <string>
+
+class ShaderProgram;
+
+// The post-process program built last at start-up, or null.
+extern ShaderProgram* PostProcessProgram;
+
+// Where the data folder is ("data" beside the executable unless told otherwise).
+void setDataDirectory(const std::string& dir);
+// A file of the data set by its name in the data folder, e.g. "textures/water1.png".
+std::string dataPath(const std::string& relative);
+
+// Random tables, models, GL state, textures, music (starts playing), spectrum, shader.
+void initializeDemo();
+void initializeGlState();
+void loadTextures();
