@@ -11,8 +11,8 @@ enum class ClockSource {
     Manual,    // silent: the position only changes through setMusicPositionMs / seeks
 };
 
-inline constexpr int kSpectrumBins = 512;        // magnitudes, lowest frequency first, 0..1
-inline constexpr int kSpectrumBufferSize = 32;   // the slice the post-process pass reads
+inline constexpr int kSpectrumBins = 512;      // magnitudes, lowest frequency first, 0..1
+inline constexpr int kSpectrumBufferSize = 32; // the slice the post-process pass reads
 
 // The lowest spectrum bins captured at the end of the previous frame (zeros at first).
 extern float SpectrumBuffer[kSpectrumBufferSize];

@@ -14,9 +14,13 @@ void beginProjection(double zFar) {
 }
 } // namespace
 
-void beginScreenProjection() { beginProjection(1.0); }
+void beginScreenProjection() {
+    beginProjection(1.0);
+}
 
-void beginBackdropProjection() { beginProjection(0.0); }
+void beginBackdropProjection() {
+    beginProjection(0.0);
+}
 
 void endScreenProjection() {
     glMatrixMode(GL_PROJECTION);

@@ -3,4 +3,6 @@
 GLuint TextureTable[kTextureSlots] = {};
 GLUquadric* sharedQuadric = nullptr;
 
-void bindTableTexture(int index) { glBindTexture(GL_TEXTURE_2D, TextureTable[index]); }
+void bindTableTexture(int index) {
+    glBindTexture(GL_TEXTURE_2D, TextureTable[index]);
+}

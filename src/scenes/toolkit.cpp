@@ -9,7 +9,9 @@
 namespace {
 uint32_t randState = 1;
 
-float tableComponent() { return static_cast<float>(demoRand() % 100 - 50) * 0.2f; }
+float tableComponent() {
+    return static_cast<float>(demoRand() % 100 - 50) * 0.2f;
+}
 
 void fillTable(Vec3* table, int size) {
     for (int i = 0; i < size; ++i) {
@@ -30,7 +32,9 @@ int demoRand() {
     return static_cast<int>((randState >> 16) & 0x7FFFu);
 }
 
-void resetDemoRand() { randState = 1; }
+void resetDemoRand() {
+    randState = 1;
+}
 
 Vec3* vec3RandomInBox(Vec3 box) {
     Vec3* v = new Vec3;
@@ -59,9 +63,15 @@ void fillPointTables() {
     fillTable(GlowPoints, kGlowPointsSize);
 }
 
-float bubbleSpriteHalfSize(int i) { return static_cast<float>(0.03 + 0.1 * std::sin(i)); }
-float glowSpriteHalfSize(int i) { return static_cast<float>(0.025 + 0.15 * std::sin(3000 + i)); }
-float shadowSpriteHalfSize(int i) { return static_cast<float>(0.04 + 0.05 * std::sin(i)); }
+float bubbleSpriteHalfSize(int i) {
+    return static_cast<float>(0.03 + 0.1 * std::sin(i));
+}
+float glowSpriteHalfSize(int i) {
+    return static_cast<float>(0.025 + 0.15 * std::sin(3000 + i));
+}
+float shadowSpriteHalfSize(int i) {
+    return static_cast<float>(0.04 + 0.05 * std::sin(i));
+}
 
 void drawSpriteField() {
     glPushMatrix();

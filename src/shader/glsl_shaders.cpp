@@ -5,15 +5,25 @@ GlProcLookup procLookup = nullptr;
 ShaderMessageBox messageBox = nullptr;
 } // namespace
 
-void setGlProcLookup(GlProcLookup lookup) { procLookup = lookup; }
-void setShaderMessageBox(ShaderMessageBox box) { messageBox = box; }
+void setGlProcLookup(GlProcLookup lookup) {
+    procLookup = lookup;
+}
+void setShaderMessageBox(ShaderMessageBox box) {
+    messageBox = box;
+}
 
 void ShaderProgram::beginUse() {}
 void ShaderProgram::endUse() {}
-bool ShaderProgram::setUniformFloat(const char*, float) { return false; }
-bool ShaderProgram::setUniformInt(const char*, int) { return false; }
+bool ShaderProgram::setUniformFloat(const char*, float) {
+    return false;
+}
+bool ShaderProgram::setUniformInt(const char*, int) {
+    return false;
+}
 
-ShaderProgram* ShaderLibrary::createProgram(const char*, const char*) { return nullptr; }
+ShaderProgram* ShaderLibrary::createProgram(const char*, const char*) {
+    return nullptr;
+}
 
 ShaderLibrary& shaderLibrary() {
     static ShaderLibrary library;

@@ -4,18 +4,80 @@
 
 #include "audio/music.h"
 #include "gfx/gl.h"
+#include "scenes/caption.h"
+#include "shader/glsl_shaders.h"
+#include "timeline/passes.h"
+#include "timeline/schedule.h"
+#include "timeline/startup.h"
 
 namespace {
-void exitNormally() { std::exit(0); }
+void exitNormally() {
+    std::exit(0);
+}
 EndProcessHook endProcessHook = exitNormally;
+
+constexpr int kOverlayTexture = 10;
+constexpr int kScreenOverlayTexture = 11;
+constexpr int kTitleTexture = 15;
+constexpr int kSpectrumBinForShader = 14;
+
+void drawBackgrounds(float t) {
+    for (const BackgroundEntry& background : backgroundSchedule()) {
+        if (!background.window.contains(t)) {
+            continue;
+        }
+        if (background.scrolling) {
+            drawScrollingBackground(background.textureIndex, t * kScrollRate);
+        } else {
+            drawPlainBackground(background.textureIndex);
+        }
+    }
+}
+
+void postProcess(float t) {
+    ShaderProgram* program = PostProcessProgram;
+    if (program != nullptr) {
+        program->beginUse();
+        program->setUniformInt("texture", 0);
+        program->setUniformFloat("slider", 0.0055f);
+        program->setUniformFloat("slider2", SpectrumBuffer[kSpectrumBinForShader] * 3.0f + 0.5f);
+        program->setUniformFloat("time", t);
+    }
+    presentRenderTarget(kRenderTargetSize);
+    if (program != nullptr) {
+        program->endUse();
+    }
+}
 } // namespace
 
-void setEndProcessHook(EndProcessHook hook) { endProcessHook = hook ? hook : exitNormally; }
+void setEndProcessHook(EndProcessHook hook) {
+    endProcessHook = hook ? hook : exitNormally;
+}
+
+void drawFrameAt(float t) {
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
+    setSceneViewport(kRenderTargetSize);
+    drawBackgrounds(t);
+    if (const SceneEntry* scene = sceneAt(t)) {
+        scene->draw(t);
+    }
+    postProcess(t);
+    drawMultiplyOverlay(kScreenOverlayTexture);
+    for (const FadeEntry& fade : fadeSchedule()) {
+        drawFadeWindow(fade.start, fade.end, t);
+    }
+    drawCaption(512, 256, 128.0f, 128.0f, kTitleTexture, 1.0f, 5.0f, t);
+    if (t > kCreditsAfter) {
+        drawCredits(kCreditsStart, t);
+    }
+    drawMultiplyOverlay(kOverlayTexture);
+    drawLetterbox();
+}
 
 void composeFrame() {
     updateDemoTime();
     const float t = demoTime();
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    drawFrameAt(t);
     captureSpectrum();
     if (t > kDemoEndTime) {
         endProcessHook();

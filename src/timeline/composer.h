@@ -10,3 +10,7 @@ void setEndProcessHook(EndProcessHook hook);
 // Reads the clock, draws backgrounds, the scene, the post-process pass and the screen
 // layers, captures the spectrum, and ends the program once the demo time passes 325 s.
 void composeFrame();
+
+// Everything composeFrame draws for demo time t, without touching the clock or the
+// spectrum (frame export, benchmarks and tests draw any instant directly).
+void drawFrameAt(float t);

@@ -1,14 +1,87 @@
 #include "timeline/startup.h"
 
+#include "audio/music.h"
+#include "gfx/gl.h"
+#include "gfx/textures.h"
+#include "model/obj_model.h"
+#include "scenes/toolkit.h"
+#include "shader/glsl_shaders.h"
+#include "timeline/passes.h"
+#include "timeline/texture_loader.h"
+
 ShaderProgram* PostProcessProgram = nullptr;
 
 namespace {
 std::string dataDirectory = "data";
+
+struct TextureFile {
+    int slot;
+    const char* file;
+};
+
+// Slots 16-19 and 21 stay empty.
+constexpr TextureFile kTextureFiles[] = {
+    {0, "textures/water1.png"},     {1, "textures/scrollpic.png"}, {2, "textures/fire2.png"},
+    {3, "textures/water2.png"},     {4, "textures/dust1.png"},     {5, "textures/twirl.png"},
+    {6, "textures/env3.png"},       {7, "textures/env4.png"},      {8, "textures/bubble.png"},
+    {9, "textures/org.png"},        {10, "textures/overlay.png"},  {11, "textures/overlay2.png"},
+    {12, "textures/part1.png"},     {13, "textures/part2.png"},    {14, "textures/part3.png"},
+    {15, "textures/text1.png"},     {20, "textures/env5.png"},     {22, "textures/credits.png"},
+    {23, "textures/org2_mask.png"}, {24, "textures/org2.png"},
+};
+
+constexpr const char* kModelFiles[kModelCount] = {
+    "3d/manet2.obj",
+    "3d/manet.obj",
+    "3d/blob1.obj",
+    "3d/sea1.obj",
+};
+
+ParticleCloud* particleCloud = nullptr;
+} // namespace
+
+void setDataDirectory(const std::string& dir) {
+    dataDirectory = dir.empty() ? "." : dir;
 }
 
-void setDataDirectory(const std::string& dir) { dataDirectory = dir; }
-std::string dataPath(const std::string& relative) { return dataDirectory + "/" + relative; }
+std::string dataPath(const std::string& relative) {
+    return dataDirectory + "/" + relative;
+}
 
-void initializeDemo() {}
-void initializeGlState() {}
-void loadTextures() {}
+void initializeGlState() {
+    glShadeModel(GL_SMOOTH);
+    glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+    glClearDepth(1.0);
+    glEnable(GL_DEPTH_TEST);
+    glDepthFunc(GL_LEQUAL);
+    glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
+    glTexGeni(GL_S, GL_TEXTURE_GEN_MODE, GL_SPHERE_MAP);
+    glTexGeni(GL_T, GL_TEXTURE_GEN_MODE, GL_SPHERE_MAP);
+    sharedQuadric = gluNewQuadric();
+    gluQuadricNormals(sharedQuadric, GLU_SMOOTH);
+    gluQuadricTexture(sharedQuadric, GL_TRUE);
+    createRenderTarget();
+}
+
+void loadTextures() {
+    for (const TextureFile& texture : kTextureFiles) {
+        TextureTable[texture.slot] = loadTexture(dataPath(texture.file).c_str());
+    }
+}
+
+void initializeDemo() {
+    // The cloud is drawn by nothing, but its 1200 draws come first and so fix every
+    // value of the point tables that follow.
+    particleCloud = createParticleCloud(400, {5.0f, 5.0f, 5.0f}, {0.0f, 0.0f, 0.0f});
+    for (int i = 0; i < kModelCount; ++i) {
+        loadObjModel(ModelTable[i], dataPath(kModelFiles[i]).c_str());
+    }
+    fillPointTables();
+    initializeGlState();
+    loadTextures();
+    openMusic(dataPath("music/track.mp3"));
+    enableSpectrum();
+    const std::string vertexPath = dataPath("shaders/default.vert");
+    const std::string fragmentPath = dataPath("shaders/blur.frag");
+    PostProcessProgram = shaderLibrary().createProgram(vertexPath.c_str(), fragmentPath.c_str());
+}

@@ -51,4 +51,6 @@ std::vector<uint8_t> OffscreenGl::readPixels() const {
     return rgba;
 }
 
-void* OffscreenGl::lookup(const char* name) { return SDL_GL_GetProcAddress(name); }
+void* OffscreenGl::lookup(const char* name) {
+    return SDL_GL_GetProcAddress(name);
+}

@@ -1,0 +1,184 @@
+#include "timeline/passes.h"
+
+#include <cstddef>
+#include <vector>
+
+#include "gfx/ramp.h"
+#include "gfx/screen_projection.h"
+#include "gfx/textures.h"
+
+GLuint renderTargetTexture = 0;
+int renderTargetWidth = kRenderTargetSize;
+int renderTargetHeight = kRenderTargetSize;
+
+namespace {
+// The screen quad mirrored left to right, as the backgrounds and overlays draw it.
+void drawMirroredScreenQuad() {
+    glBegin(GL_QUADS);
+    glTexCoord2f(1.0f, 0.0f);
+    glVertex2f(0.0f, 0.0f);
+    glTexCoord2f(1.0f, 1.0f);
+    glVertex2f(0.0f, kScreenHeight);
+    glTexCoord2f(0.0f, 1.0f);
+    glVertex2f(kScreenWidth, kScreenHeight);
+    glTexCoord2f(0.0f, 0.0f);
+    glVertex2f(kScreenWidth, 0.0f);
+    glEnd();
+}
+
+void endTexturedPass() {
+    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+    glDisable(GL_BLEND);
+    glDisable(GL_TEXTURE_2D);
+    endScreenProjection();
+}
+} // namespace
+
+float fadeWindowAlpha(float start, float end, float t) {
+    if (!(start < t && t < end + 5.0f)) {
+        return -1.0f;
+    }
+    const float fadeIn = clampedRamp(start, start + 2.0f, t);
+    const float fadeOut = clampedRamp(end, end + 2.0f, t);
+    return (1.0f - fadeOut) * fadeIn;
+}
+
+float creditsTop(float startTime, float t) {
+    return 700.0f - (t - startTime) * 45.0f;
+}
+
+void createRenderTarget() {
+    const std::vector<unsigned char> black(
+        static_cast<std::size_t>(renderTargetWidth) * renderTargetHeight * 4, 0);
+    glGenTextures(1, &renderTargetTexture);
+    glBindTexture(GL_TEXTURE_2D, renderTargetTexture);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB8, renderTargetWidth, renderTargetHeight, 0, GL_RGB,
+                 GL_UNSIGNED_BYTE, black.data());
+}
+
+void setSceneViewport(int size) {
+    glViewport(0, 0, size, size);
+}
+
+void presentRenderTarget(int size) {
+    glBindTexture(GL_TEXTURE_2D, renderTargetTexture);
+    glCopyTexImage2D(GL_TEXTURE_2D, 0, GL_RGB8, 0, 0, size, size, 0);
+    glViewport(0, 0, static_cast<GLsizei>(kScreenWidth), static_cast<GLsizei>(kScreenHeight));
+    beginBackdropProjection();
+    glEnable(GL_TEXTURE_2D);
+    glDisable(GL_DEPTH_TEST);
+    glBindTexture(GL_TEXTURE_2D, renderTargetTexture);
+    // 810 pixels wide: the outermost 5 columns of the copy fall off each side.
+    glBegin(GL_QUADS);
+    glTexCoord2f(0.0f, 1.0f);
+    glVertex2f(-5.0f, 0.0f);
+    glTexCoord2f(0.0f, 0.0f);
+    glVertex2f(-5.0f, kScreenHeight);
+    glTexCoord2f(1.0f, 0.0f);
+    glVertex2f(kScreenWidth + 5.0f, kScreenHeight);
+    glTexCoord2f(1.0f, 1.0f);
+    glVertex2f(kScreenWidth + 5.0f, 0.0f);
+    glEnd();
+    endScreenProjection();
+    glEnable(GL_DEPTH_TEST);
+    glDisable(GL_TEXTURE_2D);
+}
+
+void drawPlainBackground(int textureIndex) {
+    beginBackdropProjection();
+    glColor4f(0.6f, 0.6f, 0.6f, 1.0f);
+    glEnable(GL_TEXTURE_2D);
+    bindTableTexture(textureIndex);
+    drawMirroredScreenQuad();
+    endTexturedPass();
+}
+
+void drawScrollingBackground(int textureIndex, float scroll) {
+    beginScreenProjection();
+    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+    glEnable(GL_TEXTURE_2D);
+    bindTableTexture(textureIndex);
+    // A strip 800 x 2048, mirrored; only y 0..600 is inside the projection.
+    glBegin(GL_QUADS);
+    glTexCoord2f(1.0f, scroll);
+    glVertex2f(0.0f, 0.0f);
+    glTexCoord2f(1.0f, scroll + 1.0f);
+    glVertex2f(0.0f, 2048.0f);
+    glTexCoord2f(0.0f, scroll + 1.0f);
+    glVertex2f(kScreenWidth, 2048.0f);
+    glTexCoord2f(0.0f, scroll);
+    glVertex2f(kScreenWidth, 0.0f);
+    glEnd();
+    endTexturedPass();
+}
+
+void drawMultiplyOverlay(int textureIndex) {
+    beginScreenProjection();
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_DST_COLOR, GL_ZERO);
+    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+    glEnable(GL_TEXTURE_2D);
+    bindTableTexture(textureIndex);
+    drawMirroredScreenQuad();
+    endTexturedPass();
+}
+
+void drawFadeWindow(float start, float end, float t) {
+    const float alpha = fadeWindowAlpha(start, end, t);
+    if (alpha < 0.0f) {
+        return;
+    }
+    beginScreenProjection();
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glColor4f(0.0f, 0.0f, 0.0f, alpha);
+    glBegin(GL_QUADS);
+    glVertex2f(0.0f, 0.0f);
+    glVertex2f(0.0f, kScreenHeight);
+    glVertex2f(kScreenWidth, kScreenHeight);
+    glVertex2f(kScreenWidth, 0.0f);
+    glEnd();
+    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+    endScreenProjection();
+    glDisable(GL_BLEND);
+}
+
+void drawCredits(float startTime, float t) {
+    beginScreenProjection();
+    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+    glTranslatef(150.0f, creditsTop(startTime, t), 0.0f);
+    glEnable(GL_TEXTURE_2D);
+    bindTableTexture(22);
+    // s from -1 to 0 shows the repeating image once, unmirrored.
+    glBegin(GL_QUADS);
+    glTexCoord2f(-1.0f, 0.0f);
+    glVertex2f(0.0f, 0.0f);
+    glTexCoord2f(-1.0f, 1.0f);
+    glVertex2f(0.0f, 1024.0f);
+    glTexCoord2f(0.0f, 1.0f);
+    glVertex2f(512.0f, 1024.0f);
+    glTexCoord2f(0.0f, 0.0f);
+    glVertex2f(512.0f, 0.0f);
+    glEnd();
+    endTexturedPass();
+}
+
+void drawLetterbox() {
+    beginBackdropProjection();
+    glTranslatef(0.0f, 0.0f, 1.0f); // the near plane: the bars cover everything
+    glColor3f(0.0f, 0.0f, 0.0f);
+    glBegin(GL_QUADS);
+    glVertex2f(0.0f, 0.0f);
+    glVertex2f(0.0f, 60.0f);
+    glVertex2f(kScreenWidth, 60.0f);
+    glVertex2f(kScreenWidth, 0.0f);
+    glVertex2f(0.0f, 540.0f);
+    glVertex2f(0.0f, kScreenHeight);
+    glVertex2f(kScreenWidth, kScreenHeight);
+    glVertex2f(kScreenWidth, 540.0f);
+    glEnd();
+    glColor3f(1.0f, 1.0f, 1.0f);
+    endScreenProjection();
+}

@@ -1,0 +1,29 @@
+// The screen-space passes around the 3D scenes: the render target and its full-screen
+// quad, backgrounds, multiply overlays, timed fades, credits and the letterbox. Between
+// passes: texturing and blending off, colour opaque white, depth test on (GL_LEQUAL),
+// modelview current.
+#pragma once
+
+#include "gfx/gl.h"
+
+inline constexpr int kRenderTargetSize = 512;
+
+extern GLuint renderTargetTexture;
+extern int renderTargetWidth;
+extern int renderTargetHeight;
+
+// Alpha of the black quad drawFadeWindow lays down at demo time t, or a negative value
+// when the window draws nothing at all (outside start < t < end + 5).
+float fadeWindowAlpha(float start, float end, float t);
+// Top edge of the credits image at demo time t.
+float creditsTop(float startTime, float t);
+
+void createRenderTarget();
+void setSceneViewport(int size);
+void presentRenderTarget(int size);
+void drawPlainBackground(int textureIndex);
+void drawScrollingBackground(int textureIndex, float scroll);
+void drawMultiplyOverlay(int textureIndex);
+void drawFadeWindow(float start, float end, float t);
+void drawCredits(float startTime, float t);
+void drawLetterbox();

@@ -1,0 +1,103 @@
+// Whole frames of the demo, composed offscreen on the real data set, checked by pixel.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "audio/music.h"
+#include "gfx/gl.h"
+#include "gfx/textures.h"
+#include "scenes/toolkit.h"
+#include "shader/glsl_shaders.h"
+#include "support/frame_checks.h"
+#include "support/offscreen_gl.h"
+#include "timeline/composer.h"
+#include "timeline/startup.h"
+
+namespace {
+
+const std::string kDataDir = std::string(QUORLITH_BUILD_DIR) + "/data";
+
+class ComposerRender : public ::testing::Test {
+  protected:
+    static void SetUpTestSuite() {
+        gl = new OffscreenGl();
+        ASSERT_TRUE(gl->ok()) << gl->error();
+        setGlProcLookup(OffscreenGl::lookup);
+        setClockSource(ClockSource::Manual);
+        setDataDirectory(kDataDir);
+        resetDemoRand();
+        // The perspective the window sets up, then the whole start-up.
+        glViewport(0, 0, 800, 600);
+        glMatrixMode(GL_PROJECTION);
+        glLoadIdentity();
+        gluPerspective(45.0, 800.0 / 600.0, 1.0, 100.0);
+        glMatrixMode(GL_MODELVIEW);
+        glLoadIdentity();
+        initializeDemo();
+    }
+    static void TearDownTestSuite() {
+        delete gl;
+        gl = nullptr;
+    }
+
+    static Frame frameAt(float t) {
+        drawFrameAt(t);
+        glFinish();
+        Frame frame{gl->width(), gl->height(), gl->readPixels()};
+        return frame;
+    }
+
+    static OffscreenGl* gl;
+};
+
+OffscreenGl* ComposerRender::gl = nullptr;
+
+TEST_F(ComposerRender, StartUpFillsTheTextureSlots) {
+    for (int slot = 0; slot < kTextureSlots; ++slot) {
+        const bool expected = slot <= 15 || slot == 20 || (slot >= 22 && slot <= 24);
+        EXPECT_EQ(TextureTable[slot] != 0, expected) << "slot " << slot;
+    }
+}
+
+TEST_F(ComposerRender, OpeningIsBlackBeforeTheTitle) {
+    const Frame frame = frameAt(0.5f);
+    EXPECT_EQ(frame.maxBrightness(0, 0, 800, 600), 0);
+}
+
+TEST_F(ComposerRender, TitleShowsOnlyInsideItsRectangle) {
+    const Frame frame = frameAt(4.0f);
+    EXPECT_GT(frame.countBrighter(128, 128, 640, 384, 300), 500);
+    EXPECT_EQ(frame.maxBrightness(0, 0, 800, 128), 0);
+    EXPECT_EQ(frame.maxBrightness(0, 384, 800, 600), 0);
+    EXPECT_EQ(frame.maxBrightness(0, 128, 128, 384), 0);
+    EXPECT_EQ(frame.maxBrightness(640, 128, 800, 384), 0);
+}
+
+TEST_F(ComposerRender, LetterboxStaysBlackAtEveryTime) {
+    for (float t : {0.5f, 4.0f, 40.0f, 100.0f, 140.0f, 160.0f, 180.0f, 200.0f, 230.0f, 258.0f,
+                    280.0f, 295.0f, 310.0f}) {
+        const Frame frame = frameAt(t);
+        EXPECT_EQ(frame.maxBrightness(0, 0, 800, 60), 0) << "t = " << t;
+        EXPECT_EQ(frame.maxBrightness(0, 540, 800, 600), 0) << "t = " << t;
+    }
+}
+
+// The scrolling backdrop shows at 40 s, and the stretched 512 square covers every column.
+TEST_F(ComposerRender, BackdropFillsTheScreenThroughThePresentQuad) {
+    const Frame frame = frameAt(40.0f);
+    for (int x = 0; x < 800; x += 8) {
+        EXPECT_GT(frame.maxBrightness(x, 60, x + 8, 540), 30) << "column " << x;
+    }
+    const Frame later = frameAt(42.0f);
+    EXPECT_GT(frame.meanDifference(later), 1.0); // it scrolls
+}
+
+TEST_F(ComposerRender, CreditsRiseOverBlack) {
+    const Frame frame = frameAt(295.0f);
+    EXPECT_GT(frame.countBrighter(150, 60, 662, 540, 300), 200);
+    EXPECT_EQ(frame.maxBrightness(0, 60, 140, 540), 0);
+    EXPECT_EQ(frame.maxBrightness(672, 60, 800, 540), 0);
+}
+
+} // namespace

@@ -1,0 +1,29 @@
+// Pixel checks on RGBA frames read back from GL (rows top first).
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+struct Frame {
+    int width = 0;
+    int height = 0;
+    std::vector<uint8_t> rgba;
+
+    const uint8_t* at(int x, int y) const {
+        return &rgba[(static_cast<std::size_t>(y) * width + x) * 4];
+    }
+    int brightness(int x, int y) const {
+        const uint8_t* p = at(x, y);
+        return p[0] + p[1] + p[2];
+    }
+    // Largest r + g + b inside [x0, x1) x [y0, y1).
+    int maxBrightness(int x0, int y0, int x1, int y1) const;
+    // Number of pixels inside the rectangle brighter than threshold (r + g + b).
+    int countBrighter(int x0, int y0, int x1, int y1, int threshold) const;
+    // Mean absolute difference per channel against another frame of the same size.
+    double meanDifference(const Frame& other) const;
+};
+
+// Loads an 8-bit RGB or RGBA PNG (as written by frame export) into an RGBA frame.
+bool readPngFrame(const char* path, Frame& frame);
