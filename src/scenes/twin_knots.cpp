@@ -1,3 +1,89 @@
-#include "scenes/scenes.h"
+#include "scenes/twin_knots.h"
 
-void drawTwinKnotsScene(float /*t*/) {}
+#include <cmath>
+#include <vector>
+
+#include "gfx/billboard.h"
+#include "gfx/gl.h"
+#include "gfx/textures.h"
+#include "scenes/scenes.h"
+#include "scenes/toolkit.h"
+
+namespace {
+
+// The nearest double to 3.14 / 30: deliberately not pi / 30.
+constexpr double kKnotStep = 0.10466666666666667;
+
+float knotHalfSize(int i, float t, float rate, float amplitude, float base) {
+    const double b = static_cast<double>(rate) * t + static_cast<double>(static_cast<float>(i));
+    return static_cast<float>((std::sin(b) + std::cos(b)) * amplitude + base);
+}
+
+// Each point is drawn twice: the mask multiplies the picture, then the glow adds to it.
+void drawKnot(std::vector<Vec3>& scratch, int count, float scale, float (*halfSize)(int, float),
+              float t) {
+    for (int i = 0; i < count; ++i) {
+        scratch[i] = knotPoint(i, scale);
+    }
+    for (int i = 0; i < count; ++i) {
+        const float h = halfSize(i, t);
+        bindTableTexture(kKnotMaskTexture);
+        glBlendFunc(GL_DST_COLOR, GL_ZERO);
+        drawBillboard(scratch[i], h);
+        bindTableTexture(kKnotGlowTexture);
+        glBlendFunc(GL_ONE, GL_ONE);
+        drawBillboard(scratch[i], h);
+    }
+}
+
+} // namespace
+
+Vec3 knotPoint(int i, float k) {
+    const double w = i * kKnotStep;
+    const auto w4 = static_cast<double>(static_cast<float>(4.0 * w));
+    const double x =
+        10.0 * (4.0 * (std::cos(w) + std::cos(3.0 * w)) + std::cos(2.0 * w) + std::cos(w4));
+    const double y = 6.0 * (6.0 * std::sin(w) + 10.0 * std::sin(3.0 * w));
+    const double z = 10.0 * (3.0 * std::sin(3.0 * w) * std::sin(2.5 * w) + 4.0 * std::sin(w4) -
+                             2.0 * std::sin(6.0 * w));
+    return {static_cast<float>(x * k), static_cast<float>(y * k), static_cast<float>(z * k)};
+}
+
+float firstKnotHalfSize(int i, float t) {
+    return knotHalfSize(i, t, 0.5f, 0.2f, 0.6f);
+}
+
+float secondKnotHalfSize(int i, float t) {
+    return knotHalfSize(i, t, 0.33333334f, 0.3f, 0.9f);
+}
+
+Vec3 twinKnotsEye(float t) {
+    const float u = t - 100.0f;
+    const auto a = static_cast<double>(static_cast<float>(0.02 * u));
+    return {static_cast<float>(3.0 * std::cos(a)),
+            static_cast<float>(3.0 * std::sin(0.0125 * u) + 2.0),
+            static_cast<float>(4.0 * std::sin(a))};
+}
+
+void drawTwinKnotsScene(float t) {
+    glLoadIdentity();
+    const Vec3 eye = twinKnotsEye(t);
+    gluLookAt(eye.x, eye.y, eye.z, 0.0, 0.0, 0.0, 0.0, 1.0, 1.0);
+
+    glColor3f(1.0f, 1.0f, 1.0f);
+    glEnable(GL_TEXTURE_2D);
+    glEnable(GL_BLEND);
+    glDepthMask(GL_FALSE);
+
+    // Recomputed every frame; nothing is kept once the frame is drawn.
+    std::vector<Vec3> scratch(kSecondKnotPoints);
+    drawKnot(scratch, kFirstKnotPoints, kFirstKnotScale, firstKnotHalfSize, t);
+    glRotatef(180.0f, 1.0f, 0.0f, 0.0f);
+    glRotatef(30.0f, 0.0f, 1.0f, 0.0f);
+    drawKnot(scratch, kSecondKnotPoints, kSecondKnotScale, secondKnotHalfSize, t);
+
+    glDepthMask(GL_TRUE);
+    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+    glDisable(GL_BLEND);
+    drawSpriteField();
+}
