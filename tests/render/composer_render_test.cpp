@@ -60,6 +60,27 @@ TEST_F(ComposerRender, StartUpFillsTheTextureSlots) {
     }
 }
 
+// A missing texture leaves its slot empty and the demo draws on: the first overlay then
+// multiplies by white and leaves the picture as it was.
+TEST_F(ComposerRender, MissingTextureLeavesItsSlotEmpty) {
+    namespace fs = std::filesystem;
+    const fs::path partial = fs::temp_directory_path() / "quorlith-missing-texture";
+    fs::remove_all(partial);
+    fs::create_directories(partial);
+    fs::copy(kDataDir + "/textures", partial / "textures", fs::copy_options::recursive);
+    fs::remove(partial / "textures" / "overlay2.png");
+    setDataDirectory(partial.string());
+    loadTextures();
+    EXPECT_EQ(TextureTable[11], 0u);
+    EXPECT_NE(TextureTable[10], 0u);
+    EXPECT_NE(TextureTable[24], 0u);
+    const Frame frame = frameAt(40.0f);
+    EXPECT_GT(frame.maxBrightness(0, 60, 800, 540), 30);
+    setDataDirectory(kDataDir);
+    loadTextures();
+    fs::remove_all(partial);
+}
+
 TEST_F(ComposerRender, OpeningIsBlackBeforeTheTitle) {
     const Frame frame = frameAt(0.5f);
     EXPECT_EQ(frame.maxBrightness(0, 0, 800, 600), 0);
