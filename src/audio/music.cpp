@@ -1,53 +1,254 @@
 #include "audio/music.h"
 
+#include <algorithm>
+#include <array>
+#include <cstdio>
+#include <memory>
+#include <vector>
+
+#include "audio/clock_math.h"
+#include "audio/mp3_stream.h"
+#include "audio/playback.h"
+#include "audio/spectrum.h"
+
 float SpectrumBuffer[kSpectrumBufferSize] = {};
 
 namespace {
-ClockSource source = ClockSource::Device;
-int positionMs = 0;
-float currentDemoTime = 0.0f;
-float bins[kSpectrumBins] = {};
-} // namespace
 
-void setClockSource(ClockSource s) {
-    source = s;
+static_assert(kSpectrumSamples == kSpectrumWindow);
+static_assert(kSpectrumBins == kSpectrumWindow / 2);
+
+// Moving the spectrum decoder forward by up to this many frames is cheaper than a seek.
+constexpr int64_t kSpectrumCatchUpFrames = 8192;
+
+struct SpectrumState {
+    bool enabled = false;
+    std::unique_ptr<SpectrumAnalyser> analyser;    // made once, kept across tracks
+    Mp3Stream stream;                              // the track again, for the analysis
+    std::array<float, kSpectrumSamples> history{}; // frame f lives at f % kSpectrumSamples
+    int64_t historyEnd = -1;                       // frame after the newest in history
+    std::array<float, kSpectrumSamples> samples{};
+    std::array<float, kSpectrumBins> bins{};
+};
+
+struct MusicState {
+    ClockSource requested = ClockSource::Device;
+    ClockSource active = ClockSource::Manual;
+    std::vector<unsigned char> bytes; // the whole file, unchanged while a track is open
+    bool trackOpen = false;
+    int64_t lengthFrames = 0;
+    ClockAnchor clock; // the wall clock or the clock set by hand
+    float demoTime = 0.0f;
+    SpectrumState spectrum;
+};
+
+// Never destroyed: the process may end while the device still plays.
+MusicState& music() {
+    static MusicState* state = new MusicState;
+    return *state;
 }
-ClockSource clockSource() {
-    return source;
+
+int64_t endFrame(const MusicState& m) {
+    return m.trackOpen ? m.lengthFrames : kNoFrameLimit;
 }
-bool openMusic(const std::string&) {
-    return false;
+
+// Starts the silent clock (wall or by hand) at a frame.
+void startSilentClock(MusicState& m, ClockSource source, int64_t frame) {
+    m.active = source;
+    frame = std::clamp<int64_t>(frame, 0, endFrame(m));
+    const bool wall = source == ClockSource::WallClock;
+    m.clock = ClockAnchor{frame, steadySeconds(), wall ? kOutputRate : 0, frame,
+                          wall ? endFrame(m) : frame};
 }
-void enableSpectrum() {}
-float demoTimeFromPositionMs(int ms) {
-    return static_cast<float>(ms) * 0.001f;
+
+int64_t currentFrame(MusicState& m) {
+    if (m.active == ClockSource::Device) {
+        const double now = steadySeconds();
+        const int64_t frame = std::min(playbackFrame(now), m.lengthFrames);
+        if (!playbackLost()) {
+            return frame;
+        }
+        std::fputs("quorlith: the sound device stopped; the music clock goes on silently\n",
+                   stderr);
+        stopPlayback();
+        startSilentClock(m, ClockSource::WallClock, frame);
+    }
+    return frameAt(m.clock, steadySeconds());
 }
-int seekTargetMs(float base, float delta) {
-    return static_cast<int>(base * 1000.0f + delta);
-}
-void updateDemoTime() {
-    currentDemoTime = demoTimeFromPositionMs(positionMs);
-}
-float demoTime() {
-    return currentDemoTime;
-}
-void seekMusic(float delta) {
-    positionMs = seekTargetMs(currentDemoTime, delta);
-}
-int musicPositionMs() {
-    return positionMs;
-}
-void setMusicPositionMs(int ms) {
-    positionMs = ms;
-}
-int musicLengthMs() {
-    return 0;
-}
-void captureSpectrum() {
-    for (int i = 0; i < kSpectrumBufferSize; ++i) {
-        SpectrumBuffer[i] = bins[i];
+
+void moveTo(MusicState& m, int64_t frame) {
+    frame = std::clamp<int64_t>(frame, 0, endFrame(m));
+    if (m.active == ClockSource::Device) {
+        seekPlayback(frame, steadySeconds());
+    } else {
+        startSilentClock(m, m.active, frame);
     }
 }
+
+bool readWholeFile(const std::string& path, std::vector<unsigned char>& bytes) {
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (file == nullptr) {
+        return false;
+    }
+    bytes.clear();
+    unsigned char chunk[65536];
+    bool ok = true;
+    for (;;) {
+        const std::size_t n = std::fread(chunk, 1, sizeof chunk, file);
+        bytes.insert(bytes.end(), chunk, chunk + n);
+        if (n < sizeof chunk) {
+            ok = std::ferror(file) == 0; // a folder opens, but reading it fails
+            break;
+        }
+    }
+    std::fclose(file);
+    return ok;
+}
+
+void clearSpectrum(SpectrumState& s) {
+    s.samples.fill(0.0f);
+    s.bins.fill(0.0f);
+    std::fill(std::begin(SpectrumBuffer), std::end(SpectrumBuffer), 0.0f);
+}
+
+// The kSpectrumSamples mono frames ending just before `end`, decoded from the track.
+void fillSpectrumSamples(SpectrumState& s, int64_t end) {
+    constexpr int64_t kMask = kSpectrumSamples - 1;
+    if (s.historyEnd < 0 || end < s.historyEnd || end - s.historyEnd > kSpectrumCatchUpFrames) {
+        const int64_t start = std::max<int64_t>(0, end - kSpectrumSamples);
+        s.history.fill(0.0f);
+        s.stream.seek(start);
+        s.historyEnd = start;
+    }
+    int16_t pcm[kSpectrumSamples * kOutputChannels];
+    while (s.historyEnd < end) {
+        const int64_t want = std::min<int64_t>(end - s.historyEnd, kSpectrumSamples);
+        const int64_t got = s.stream.read(pcm, want);
+        for (int64_t i = 0; i < want; ++i) {
+            const float mono = i < got ? (pcm[2 * i] + pcm[2 * i + 1]) * (1.0f / 65536.0f) : 0.0f;
+            s.history[static_cast<std::size_t>((s.historyEnd + i) & kMask)] = mono;
+        }
+        s.historyEnd += want;
+    }
+    for (int64_t i = 0; i < kSpectrumSamples; ++i) {
+        const int64_t frame = end - kSpectrumSamples + i;
+        s.samples[static_cast<std::size_t>(i)] =
+            frame < 0 ? 0.0f : s.history[static_cast<std::size_t>(frame & kMask)];
+    }
+}
+
+} // namespace
+
+void setClockSource(ClockSource source) {
+    music().requested = source;
+}
+ClockSource clockSource() {
+    return music().requested;
+}
+ClockSource activeClockSource() {
+    return music().active;
+}
+
+void closeMusic() {
+    MusicState& m = music();
+    stopPlayback();
+    m.spectrum.stream.close();
+    m.spectrum.enabled = false;
+    m.spectrum.historyEnd = -1;
+    clearSpectrum(m.spectrum);
+    m.bytes.clear();
+    m.bytes.shrink_to_fit();
+    m.trackOpen = false;
+    m.lengthFrames = 0;
+    m.active = ClockSource::Manual;
+    m.clock = ClockAnchor{};
+    m.demoTime = 0.0f;
+}
+
+bool openMusic(const std::string& path) {
+    closeMusic();
+    MusicState& m = music();
+    const ClockSource silent =
+        m.requested == ClockSource::Manual ? ClockSource::Manual : ClockSource::WallClock;
+
+    if (!readWholeFile(path, m.bytes)) {
+        std::fputs("Error!\n", stdout);
+        std::fputs("File Not Found\n", stdout);
+        std::fflush(stdout);
+        m.bytes.clear();
+        startSilentClock(m, silent, 0);
+        return false;
+    }
+    std::string error;
+    if (!m.spectrum.stream.open(m.bytes.data(), m.bytes.size(), error)) {
+        std::fprintf(stderr, "quorlith: cannot decode music track %s: %s\n", path.c_str(),
+                     error.c_str());
+        m.bytes.clear();
+        startSilentClock(m, silent, 0);
+        return false;
+    }
+    m.trackOpen = true;
+    m.lengthFrames = m.spectrum.stream.lengthFrames();
+
+    if (m.requested == ClockSource::Device) {
+        if (startPlayback(m.bytes.data(), m.bytes.size(), error)) {
+            m.active = ClockSource::Device;
+            return true;
+        }
+        std::fprintf(stderr, "quorlith: no sound device (%s); the music clock runs silently\n",
+                     error.c_str());
+    }
+    startSilentClock(m, silent, 0);
+    return true;
+}
+
+void enableSpectrum() {
+    SpectrumState& s = music().spectrum;
+    if (!s.analyser) {
+        s.analyser = std::make_unique<SpectrumAnalyser>();
+    }
+    s.enabled = true;
+}
+
+void updateDemoTime() {
+    music().demoTime = demoTimeFromPositionMs(musicPositionMs());
+}
+float demoTime() {
+    return music().demoTime;
+}
+
+void seekMusic(float deltaMs) {
+    setMusicPositionMs(seekTargetMs(music().demoTime, deltaMs));
+}
+
+int musicPositionMs() {
+    return msFromFrames(currentFrame(music()));
+}
+
+void setMusicPositionMs(int ms) {
+    moveTo(music(), framesFromMs(ms));
+}
+
+int musicLengthMs() {
+    const MusicState& m = music();
+    return m.trackOpen ? msFromFrames(m.lengthFrames) : 0;
+}
+
+void captureSpectrum() {
+    MusicState& m = music();
+    SpectrumState& s = m.spectrum;
+    if (!s.enabled || !m.trackOpen) {
+        clearSpectrum(s);
+        return;
+    }
+    fillSpectrumSamples(s, currentFrame(m));
+    s.analyser->analyse(s.samples.data(), s.bins.data());
+    std::copy_n(s.bins.begin(), kSpectrumBufferSize, SpectrumBuffer);
+}
+
 const float* spectrumBins() {
-    return bins;
+    return music().spectrum.bins.data();
+}
+const float* spectrumSamples() {
+    return music().spectrum.samples.data();
 }

@@ -17,16 +17,24 @@ inline constexpr int kSpectrumBufferSize = 32; // the slice the post-process pas
 // The lowest spectrum bins captured at the end of the previous frame (zeros at first).
 extern float SpectrumBuffer[kSpectrumBufferSize];
 
-// Chooses the clock before openMusic. Default: ClockSource::Device.
+// Chooses the clock for the next openMusic. Default: ClockSource::Device.
 void setClockSource(ClockSource source);
 ClockSource clockSource();
+// The clock actually running: WallClock where the device or the track could not be had
+// (Manual stays Manual); Manual, standing at 0, before openMusic.
+ClockSource activeClockSource();
 
 // The music set-up: reads the file whole into memory, opens the stream and starts
 // playback. A missing or unreadable file prints "Error!" and "File Not Found" on
-// stdout; the demo then runs on the silent wall clock. Returns whether a track is open.
+// stdout, a file that does not decode a message on stderr; the demo then runs on the
+// silent wall clock without a length limit (or stays on the Manual clock). Returns
+// whether a track is open.
 bool openMusic(const std::string& path);
 // Switches the spectrum analysis on.
 void enableSpectrum();
+// Stops playback and closes the track: back to the state before openMusic (position 0,
+// demo time 0, spectrum off and zero). The chosen clock source is kept.
+void closeMusic();
 
 // First step of every frame: demo time = (float)position_ms * 0.001f.
 void updateDemoTime();
@@ -49,6 +57,10 @@ int musicLengthMs();
 void captureSpectrum();
 // The full spectrum computed by the last captureSpectrum.
 const float* spectrumBins();
+// The kSpectrumSamples mono samples (-1..1, oldest first) the last captureSpectrum
+// analysed: the end of what was heard at that moment.
+inline constexpr int kSpectrumSamples = 1024;
+const float* spectrumSamples();
 
 // Pure arithmetic of the clock, shared by the functions above and the tests.
 float demoTimeFromPositionMs(int positionMs);
