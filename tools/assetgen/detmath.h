@@ -34,8 +34,12 @@ inline double sin(double x) {
     return r + r * r2 * p;
 }
 
-inline double cos(double x) { return dm::sin(x + kHalfPi); }
-inline double tan(double x) { return dm::sin(x) / dm::cos(x); }
+inline double cos(double x) {
+    return dm::sin(x + kHalfPi);
+}
+inline double tan(double x) {
+    return dm::sin(x) / dm::cos(x);
+}
 
 inline double exp(double x) {
     if (x < -700.0) {
@@ -136,8 +140,12 @@ inline double tanh(double x) {
     return (e - 1.0) / (e + 1.0);
 }
 
-inline double clamp(double x, double lo, double hi) { return x < lo ? lo : (x > hi ? hi : x); }
-inline double mix(double a, double b, double t) { return a + (b - a) * t; }
+inline double clamp(double x, double lo, double hi) {
+    return x < lo ? lo : (x > hi ? hi : x);
+}
+inline double mix(double a, double b, double t) {
+    return a + (b - a) * t;
+}
 inline double smoothstep(double e0, double e1, double x) {
     double t = clamp((x - e0) / (e1 - e0), 0.0, 1.0);
     return t * t * (3.0 - 2.0 * t);

@@ -12,10 +12,18 @@ namespace assetgen {
 
 namespace {
 
-Vec add(Vec a, Vec b) { return {a.x + b.x, a.y + b.y, a.z + b.z}; }
-Vec sub(Vec a, Vec b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
-Vec scale(Vec a, double s) { return {a.x * s, a.y * s, a.z * s}; }
-double dot(Vec a, Vec b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
+Vec add(Vec a, Vec b) {
+    return {a.x + b.x, a.y + b.y, a.z + b.z};
+}
+Vec sub(Vec a, Vec b) {
+    return {a.x - b.x, a.y - b.y, a.z - b.z};
+}
+Vec scale(Vec a, double s) {
+    return {a.x * s, a.y * s, a.z * s};
+}
+double dot(Vec a, Vec b) {
+    return a.x * b.x + a.y * b.y + a.z * b.z;
+}
 Vec cross(Vec a, Vec b) {
     return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
 }
@@ -40,8 +48,12 @@ void appendNumber(std::string& out, double v, int decimals) {
     out += buf;
 }
 
-Mesh::Face quad(int a, int b, int c, int d) { return {4, {a, b, c, d}}; }
-Mesh::Face tri(int a, int b, int c) { return {3, {a, b, c, 0}}; }
+Mesh::Face quad(int a, int b, int c, int d) {
+    return {4, {a, b, c, d}};
+}
+Mesh::Face tri(int a, int b, int c) {
+    return {3, {a, b, c, 0}};
+}
 
 } // namespace
 
@@ -214,8 +226,8 @@ Mesh makeFigure() {
         double v = static_cast<double>(ring + 1) / rows;
         Mesh::Group& g = v < 0.12 ? pedestal : (v < 0.76 ? body : head);
         for (int i = 0; i < around; ++i) {
-            g.faces.push_back(quad(at(ring, i), at(ring, i + 1), at(ring + 1, i + 1),
-                                   at(ring + 1, i)));
+            g.faces.push_back(
+                quad(at(ring, i), at(ring, i + 1), at(ring + 1, i + 1), at(ring + 1, i)));
         }
     }
     for (int i = 0; i < around; ++i) {
@@ -287,9 +299,9 @@ Mesh makeBlob() {
         d = normalize(d);
     }
     std::vector<std::array<int, 3>> faces = {
-        {0, 11, 5}, {0, 5, 1},  {0, 1, 7},   {0, 7, 10}, {0, 10, 11}, {1, 5, 9}, {5, 11, 4},
-        {11, 10, 2}, {10, 7, 6}, {7, 1, 8},   {3, 9, 4}, {3, 4, 2},   {3, 2, 6}, {3, 6, 8},
-        {3, 8, 9},   {4, 9, 5},  {2, 4, 11},  {6, 2, 10}, {8, 6, 7},  {9, 8, 1}};
+        {0, 11, 5},  {0, 5, 1},  {0, 1, 7},  {0, 7, 10}, {0, 10, 11}, {1, 5, 9}, {5, 11, 4},
+        {11, 10, 2}, {10, 7, 6}, {7, 1, 8},  {3, 9, 4},  {3, 4, 2},   {3, 2, 6}, {3, 6, 8},
+        {3, 8, 9},   {4, 9, 5},  {2, 4, 11}, {6, 2, 10}, {8, 6, 7},   {9, 8, 1}};
     for (int level = 0; level < 4; ++level) {
         std::map<std::pair<int, int>, int> midpoints;
         auto midpoint = [&](int a, int b) {
@@ -357,10 +369,9 @@ Mesh makeSeaDome() {
     auto heightAt = [](double x, double z) {
         double r2 = x * x + z * z;
         double dome = 90.0 - 0.0012 * r2;
-        double swell = 48.0 * dm::sin(0.012 * x + 0.007 * z) +
-                       34.0 * dm::sin(-0.009 * x + 0.015 * z + 1.3) +
-                       18.0 * dm::sin(0.026 * x - 0.021 * z + 2.0) +
-                       9.0 * dm::sin(0.05 * x + 0.043 * z + 0.7);
+        double swell =
+            48.0 * dm::sin(0.012 * x + 0.007 * z) + 34.0 * dm::sin(-0.009 * x + 0.015 * z + 1.3) +
+            18.0 * dm::sin(0.026 * x - 0.021 * z + 2.0) + 9.0 * dm::sin(0.05 * x + 0.043 * z + 0.7);
         double chop = 10.0 * periodicFbm(x / 250.0 + 8.0, z / 250.0 + 8.0, 16, 16, 3, 77);
         return dome + swell + chop;
     };
@@ -388,8 +399,8 @@ Mesh makeSeaDome() {
     for (int ring = 1; ring < rings; ++ring) {
         Mesh::Group& g = ring < rings - 6 ? sea : rim;
         for (int i = 0; i < segments; ++i) {
-            g.faces.push_back(quad(at(ring, i), at(ring, i + 1), at(ring + 1, i + 1),
-                                   at(ring + 1, i)));
+            g.faces.push_back(
+                quad(at(ring, i), at(ring, i + 1), at(ring + 1, i + 1), at(ring + 1, i)));
         }
     }
     mesh.groups = {sea, rim};

@@ -26,8 +26,8 @@ struct Mesh {
         std::vector<Face> faces;
     };
     std::vector<Vec> positions;
-    std::vector<Vec> normals;                  // one per position
-    std::vector<std::array<double, 2>> uvs;    // empty, or one per position
+    std::vector<Vec> normals;               // one per position
+    std::vector<std::array<double, 2>> uvs; // empty, or one per position
     std::vector<Group> groups;
     int triangleCount() const;
     // Area-weighted vertex normals from the faces; vertices at the same place share one.
@@ -43,10 +43,10 @@ struct NamedModel {
     std::string text;
 };
 
-Mesh makeFigure();    // manet2: a twisting figure on a pedestal
-Mesh makeKnot();      // manet: a bulging trefoil tube standing upright
-Mesh makeBlob();      // blob1: a lumpy ball
-Mesh makeSeaDome();   // sea1: a wide dome of swell
+Mesh makeFigure();  // manet2: a twisting figure on a pedestal
+Mesh makeKnot();    // manet: a bulging trefoil tube standing upright
+Mesh makeBlob();    // blob1: a lumpy ball
+Mesh makeSeaDome(); // sea1: a wide dome of swell
 
 struct NamedMesh {
     std::string name;

@@ -15,10 +15,16 @@ constexpr double kSr = kSampleRate;
 constexpr int kStepsPerBar = 16;
 
 // 120 beats a minute: a sixteenth note lasts 0.125 s, 5512.5 samples.
-int64_t stepToSample(int64_t step) { return step * 11025 / 2; }
-int64_t secondsToStep(double s) { return static_cast<int64_t>(std::floor(s * 8.0 + 0.5)); }
+int64_t stepToSample(int64_t step) {
+    return step * 11025 / 2;
+}
+int64_t secondsToStep(double s) {
+    return static_cast<int64_t>(std::floor(s * 8.0 + 0.5));
+}
 
-double midiToHz(double midi) { return 440.0 * dm::exp((midi - 69.0) * (dm::kLn2 / 12.0)); }
+double midiToHz(double midi) {
+    return 440.0 * dm::exp((midi - 69.0) * (dm::kLn2 / 12.0));
+}
 
 // --- building blocks -------------------------------------------------------------------------
 
@@ -125,8 +131,12 @@ struct Mix {
     }
 };
 
-double panLeft(double pan) { return dm::cos((pan + 1.0) * dm::kPi * 0.25); }
-double panRight(double pan) { return dm::sin((pan + 1.0) * dm::kPi * 0.25); }
+double panLeft(double pan) {
+    return dm::cos((pan + 1.0) * dm::kPi * 0.25);
+}
+double panRight(double pan) {
+    return dm::sin((pan + 1.0) * dm::kPi * 0.25);
+}
 
 // --- instruments -----------------------------------------------------------------------------
 
@@ -180,12 +190,12 @@ Shot makeKick(const SineTable& sine) {
     const int64_t length = static_cast<int64_t>(0.42 * kSr);
     Shot shot;
     double phase = 0.0;
-    Decay sweep(30.0), body(7.0), knock(38.0), click(400.0);
+    Decay sweep(30.0), body(7.0), knock(30.0), click(400.0);
     for (int64_t n = 0; n < length; ++n) {
         double t = n / kSr;
         phase += (46.0 + 120.0 * sweep.next()) / kSr;
-        double v = sine(phase) * body.next() + 0.28 * sine(603.0 * t) * knock.next() +
-                   0.25 * click.next();
+        double v =
+            sine(phase) * body.next() + 0.42 * sine(603.0 * t) * knock.next() + 0.25 * click.next();
         v = dm::tanh(1.6 * v);
         shot.left.push_back(static_cast<float>(v));
         shot.right.push_back(static_cast<float>(v));
@@ -277,8 +287,8 @@ void riser(Mix& mix, int64_t start, int64_t length, double gain, uint32_t seed) 
 }
 
 // Saw bass with a sine sub an octave down and a plucked low-pass.
-void bass(Mix& mix, const SineTable& sine, int64_t start, int64_t length, double midi,
-          double gain, double bright) {
+void bass(Mix& mix, const SineTable& sine, int64_t start, int64_t length, double midi, double gain,
+          double bright) {
     const double f = midiToHz(midi);
     const int64_t release = static_cast<int64_t>(0.02 * kSr);
     const int64_t attack = static_cast<int64_t>(0.003 * kSr);
@@ -343,8 +353,8 @@ void pad(Mix& mix, int64_t start, int64_t length, const std::vector<int>& notes,
 }
 
 // Lead: pulse wave with delayed vibrato, into the echo and the hall.
-void lead(Mix& mix, const SineTable& sine, int64_t start, int64_t length, double midi,
-          double gain, double pan) {
+void lead(Mix& mix, const SineTable& sine, int64_t start, int64_t length, double midi, double gain,
+          double pan) {
     const int64_t release = static_cast<int64_t>(0.12 * kSr);
     const double f = midiToHz(midi);
     const double left = panLeft(pan) * gain;
@@ -481,8 +491,13 @@ const Chord kE = {56, 59, 64, 68};
 
 int bassRoot(const Chord& chord) {
     // Lowest pitch class that makes the chord's name, placed between E2 and D#3.
-    int root = chord == kAm ? 9 : chord == kF ? 5 : chord == kC ? 0 : chord == kG ? 7
-             : chord == kEm ? 4 : chord == kDm ? 2 : 4;
+    int root = chord == kAm   ? 9
+               : chord == kF  ? 5
+               : chord == kC  ? 0
+               : chord == kG  ? 7
+               : chord == kEm ? 4
+               : chord == kDm ? 2
+                              : 4;
     int midi = 36 + root;
     return midi < 40 ? midi + 12 : midi;
 }
@@ -498,22 +513,18 @@ struct Note {
 };
 
 // Four-bar melodies, one note list each, in sixteenth steps from the phrase start.
-const std::vector<Note> kMelodyA1 = {{0, 76, 3},  {3, 74, 1},  {4, 72, 4},  {8, 69, 2},
-                                     {10, 72, 2}, {12, 76, 4}, {16, 77, 6}, {22, 76, 2},
-                                     {24, 72, 4}, {28, 69, 4}, {32, 79, 3}, {35, 76, 1},
-                                     {36, 72, 4}, {40, 76, 2}, {42, 79, 2}, {44, 76, 4},
-                                     {48, 74, 6}, {54, 71, 2}, {56, 74, 2}, {58, 79, 2},
-                                     {60, 76, 4}};
-const std::vector<Note> kMelodyA2 = {{0, 81, 4},  {4, 79, 2},  {6, 76, 2},  {8, 72, 4},
-                                     {12, 76, 2}, {14, 79, 2}, {16, 81, 6}, {22, 84, 2},
-                                     {24, 81, 4}, {28, 77, 4}, {32, 79, 4}, {36, 76, 4},
-                                     {40, 79, 2}, {42, 81, 2}, {44, 79, 4}, {48, 83, 4},
-                                     {52, 81, 2}, {54, 79, 2}, {56, 74, 4}, {60, 76, 4}};
-const std::vector<Note> kMelodyB = {{0, 72, 4},  {4, 69, 2},  {6, 72, 2},  {8, 77, 6},
-                                    {14, 76, 2}, {16, 74, 4}, {20, 71, 2}, {22, 74, 2},
-                                    {24, 79, 6}, {30, 77, 2}, {32, 76, 6}, {38, 79, 2},
-                                    {40, 83, 4}, {44, 79, 4}, {48, 81, 8}, {56, 76, 4},
-                                    {60, 72, 4}};
+const std::vector<Note> kMelodyA1 = {
+    {0, 76, 3},  {3, 74, 1},  {4, 72, 4},  {8, 69, 2},  {10, 72, 2}, {12, 76, 4}, {16, 77, 6},
+    {22, 76, 2}, {24, 72, 4}, {28, 69, 4}, {32, 79, 3}, {35, 76, 1}, {36, 72, 4}, {40, 76, 2},
+    {42, 79, 2}, {44, 76, 4}, {48, 74, 6}, {54, 71, 2}, {56, 74, 2}, {58, 79, 2}, {60, 76, 4}};
+const std::vector<Note> kMelodyA2 = {
+    {0, 81, 4},  {4, 79, 2},  {6, 76, 2},  {8, 72, 4},  {12, 76, 2}, {14, 79, 2}, {16, 81, 6},
+    {22, 84, 2}, {24, 81, 4}, {28, 77, 4}, {32, 79, 4}, {36, 76, 4}, {40, 79, 2}, {42, 81, 2},
+    {44, 79, 4}, {48, 83, 4}, {52, 81, 2}, {54, 79, 2}, {56, 74, 4}, {60, 76, 4}};
+const std::vector<Note> kMelodyB = {{0, 72, 4},  {4, 69, 2},  {6, 72, 2},  {8, 77, 6},  {14, 76, 2},
+                                    {16, 74, 4}, {20, 71, 2}, {22, 74, 2}, {24, 79, 6}, {30, 77, 2},
+                                    {32, 76, 6}, {38, 79, 2}, {40, 83, 4}, {44, 79, 4}, {48, 81, 8},
+                                    {56, 76, 4}, {60, 72, 4}};
 const std::vector<Note> kMelodyC = {{0, 74, 4},  {4, 77, 4},  {8, 81, 6},  {14, 79, 2},
                                     {16, 77, 4}, {20, 76, 2}, {22, 77, 2}, {24, 84, 8},
                                     {32, 76, 4}, {36, 81, 4}, {40, 84, 4}, {44, 83, 4},
@@ -550,44 +561,48 @@ struct Section {
 // The sections change exactly at the demo's cuts, so loudness and texture follow the picture.
 const Section kSections[] = {
     // intro under the title: a chord swelling out of the dark
-    {0, 7, &kProgA, 0.2, 700, Kick::None, 0, false, Hats::None, Bass::None, 0, Melody::None, 0,
-     0, 0, false, false, 0, false, true},
+    {0, 7, &kProgA, 0.2,   700,   Kick::None, 0,     false, Hats::None, Bass::None, 0, Melody::None,
+     0, 0, 0,       false, false, 0,          false, true},
     // opening backdrop: arpeggio and a soft pulse, building...
-    {7, 71, &kProgA, 0.30, 1100, Kick::Four, 0.4, false, Hats::Eighths, Bass::Half, 0.5,
-     Melody::None, 0, 0.32, 0.5, false, false, 0, true, false},
+    {7,   71,           &kProgA, 0.30, 1100, Kick::Four, 0.4,   false, Hats::Eighths, Bass::Half,
+     0.5, Melody::None, 0,       0.32, 0.5,  false,      false, 0,     true,          false},
     // ...then a lift before the drop
-    {71, 78, &kProgA, 0.22, 900, Kick::None, 0, false, Hats::None, Bass::None, 0, Melody::None, 0,
-     0.12, 0.3, false, false, 6.5, false, false},
+    {71, 78,           &kProgA, 0.22, 900, Kick::None, 0,     false, Hats::None, Bass::None,
+     0,  Melody::None, 0,       0.12, 0.3, false,      false, 6.5,   false,      false},
     // rising row: everything in
-    {78, 128, &kProgA, 0.30, 1800, Kick::Four, 0.8, true, Hats::Sixteenths, Bass::Drive, 0.75,
-     Melody::A, 0.3, 0.14, 0.8, false, true, 0, false, false},
+    {78,          128,  &kProgA,   0.30, 1800, Kick::Four, 0.8,   true, Hats::Sixteenths,
+     Bass::Drive, 0.75, Melody::A, 0.3,  0.14, 0.8,        false, true, 0,
+     false,       false},
     // orbit: a breath; pads and the tune alone
-    {128, 150, &kProgB, 0.26, 1200, Kick::None, 0, false, Hats::None, Bass::Long, 0.35,
-     Melody::B, 0.2, 0, 0, false, false, 3.5, false, false},
+    {128,  150,       &kProgB, 0.26, 1200, Kick::None, 0,     false, Hats::None, Bass::Long,
+     0.35, Melody::B, 0.2,     0,    0,    false,      false, 3.5,   false,      false},
     // fire helix: driving
-    {150, 170, &kProgC, 0.26, 2200, Kick::Four, 0.8, true, Hats::Sixteenths, Bass::Roll, 0.75,
-     Melody::C, 0.26, 0.2, 1.0, true, true, 0, false, false},
+    {150,        170,  &kProgC,   0.26, 2200, Kick::Four, 0.8,  true, Hats::Sixteenths,
+     Bass::Roll, 0.75, Melody::C, 0.26, 0.2,  1.0,        true, true, 0,
+     false,      false},
     // sprite cloud: half time
-    {170, 192, &kProgA, 0.18, 1200, Kick::Half, 0.45, true, Hats::Sparse, Bass::Half, 0.4,
-     Melody::None, 0, 0.12, 0.4, false, false, 0, false, false},
+    {170, 192,          &kProgA, 0.18, 1200, Kick::Half, 0.45,  true, Hats::Sparse, Bass::Half,
+     0.4, Melody::None, 0,       0.12, 0.4,  false,      false, 0,    false,        false},
     // twin knots: full again
-    {192, 215, &kProgA, 0.30, 2000, Kick::Four, 0.8, true, Hats::Sixteenths, Bass::Drive, 0.75,
-     Melody::A, 0.3, 0.16, 0.9, false, true, 0, false, false},
+    {192,         215,  &kProgA,   0.30, 2000, Kick::Four, 0.8,   true, Hats::Sixteenths,
+     Bass::Drive, 0.75, Melody::A, 0.3,  0.16, 0.9,        false, true, 0,
+     false,       false},
     // mirror sphere: floating
-    {215, 248, &kProgB, 0.24, 1000, Kick::None, 0, false, Hats::Sparse, Bass::Long, 0.3,
-     Melody::B, 0.18, 0.1, 0.35, false, false, 3.5, false, false},
+    {215, 248,       &kProgB, 0.24, 1000, Kick::None, 0,     false, Hats::Sparse, Bass::Long,
+     0.3, Melody::B, 0.18,    0.1,  0.35, false,      false, 3.5,   false,        false},
     // swirling sea: the peak
-    {248, 268, &kProgC, 0.34, 2600, Kick::Four, 0.85, true, Hats::Sixteenths, Bass::Roll, 0.8,
-     Melody::C, 0.32, 0.2, 1.0, true, true, 0, false, false},
+    {248,        268,  &kProgC,   0.34, 2600, Kick::Four, 0.85, true, Hats::Sixteenths,
+     Bass::Roll, 0.8,  Melody::C, 0.32, 0.2,  1.0,        true, true, 0,
+     false,      false},
     // helix tunnel: hypnotic pulse, no harmony on top
-    {268, 290, &kProgA, 0.0, 1000, Kick::Four, 0.45, false, Hats::Eighths, Bass::Roll, 0.4,
-     Melody::None, 0, 0.16, 0.6, true, false, 0, false, false},
+    {268, 290,          &kProgA, 0.0,  1000, Kick::Four, 0.45,  false, Hats::Eighths, Bass::Roll,
+     0.4, Melody::None, 0,       0.16, 0.6,  true,       false, 0,     false,         false},
     // the screen goes black before the credits
-    {290, 300, &kProgB, 0.22, 800, Kick::None, 0, false, Hats::None, Bass::None, 0, Melody::None,
-     0, 0, 0, false, false, 0, false, true},
+    {290, 300,          &kProgB, 0.22, 800, Kick::None, 0,     false, Hats::None, Bass::None,
+     0,   Melody::None, 0,       0,    0,   false,      false, 0,     false,      true},
     // credits: a gentle groove to the end
-    {300, kTrackSeconds, &kProgA, 0.26, 1300, Kick::Half, 0.5, false, Hats::Eighths, Bass::Half,
-     0.45, Melody::A, 0.18, 0.1, 0.5, false, false, 0, false, false},
+    {300,  kTrackSeconds, &kProgA, 0.26, 1300, Kick::Half, 0.5,   false, Hats::Eighths, Bass::Half,
+     0.45, Melody::A,     0.18,    0.1,  0.5,  false,      false, 0,     false,         false},
 };
 
 void renderSection(Mix& mix, const Kit& kit, const SineTable& sine, const Section& s,
@@ -646,7 +661,8 @@ void renderSection(Mix& mix, const Kit& kit, const SineTable& sine, const Sectio
                     play(mix, at, kit.snares[stepSeed % 4], 0.45);
                 }
                 if (s.kick == Kick::Four && bar % 4 == 3 && (step == 14 || step == 15)) {
-                    play(mix, at, kit.snares[(stepSeed + 1) % 4], 0.22); // fill at the end of each phrase
+                    play(mix, at, kit.snares[(stepSeed + 1) % 4],
+                         0.22); // fill at the end of each phrase
                 }
             }
             switch (bar >= hatsFrom ? s.hats : Hats::None) {
@@ -809,7 +825,8 @@ std::vector<float> renderTrack() {
     for (int64_t i = 0; i < frames; ++i) {
         double t = i / kSr;
         if (t > fadeFrom) {
-            double fade = dm::clamp(1.0 - (t - fadeFrom) / (kTrackSeconds - 0.5 - fadeFrom), 0.0, 1.0);
+            double fade =
+                dm::clamp(1.0 - (t - fadeFrom) / (kTrackSeconds - 0.5 - fadeFrom), 0.0, 1.0);
             mix.left[i] = static_cast<float>(mix.left[i] * fade);
             mix.right[i] = static_cast<float>(mix.right[i] * fade);
         }
@@ -845,7 +862,9 @@ bool encodeMp3(const std::vector<float>& stereo, std::vector<uint8_t>& mp3, std:
     lame_set_VBR(lame, vbr_off);
     lame_set_brate(lame, 192);
     lame_set_quality(lame, 7);
-    lame_set_bWriteVbrTag(lame, 0);
+    // The Info frame carries the encoder delay and padding, so decoders can trim them and the
+    // decoded samples line up with the score to the sample.
+    lame_set_bWriteVbrTag(lame, 1);
     lame_set_write_id3tag_automatic(lame, 0);
     if (lame_init_params(lame) < 0) {
         lame_close(lame);
@@ -871,7 +890,14 @@ bool encodeMp3(const std::vector<float>& stereo, std::vector<uint8_t>& mp3, std:
     if (written > 0) {
         mp3.insert(mp3.end(), buffer.begin(), buffer.begin() + written);
     }
+    // The first frame of the stream was reserved for the Info frame; fill it in.
+    size_t tagSize = lame_get_lametag_frame(lame, buffer.data(), buffer.size());
     lame_close(lame);
+    if (tagSize == 0 || tagSize > mp3.size()) {
+        error = "lame wrote no Info frame";
+        return false;
+    }
+    std::copy(buffer.begin(), buffer.begin() + static_cast<long>(tagSize), mp3.begin());
     return true;
 }
 

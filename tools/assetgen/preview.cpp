@@ -124,16 +124,22 @@ void drawModel(std::vector<uint8_t>& sheet, int sheetWidth, int x0, int y0, int 
                 if (std::fabs(area) < 1e-9) {
                     continue;
                 }
-                int minX = std::max(0, static_cast<int>(std::floor(std::min({sx[0], sx[1], sx[2]}))));
-                int maxX = std::min(size - 1, static_cast<int>(std::ceil(std::max({sx[0], sx[1], sx[2]}))));
-                int minY = std::max(0, static_cast<int>(std::floor(std::min({sy[0], sy[1], sy[2]}))));
-                int maxY = std::min(size - 1, static_cast<int>(std::ceil(std::max({sy[0], sy[1], sy[2]}))));
+                int minX =
+                    std::max(0, static_cast<int>(std::floor(std::min({sx[0], sx[1], sx[2]}))));
+                int maxX = std::min(size - 1,
+                                    static_cast<int>(std::ceil(std::max({sx[0], sx[1], sx[2]}))));
+                int minY =
+                    std::max(0, static_cast<int>(std::floor(std::min({sy[0], sy[1], sy[2]}))));
+                int maxY = std::min(size - 1,
+                                    static_cast<int>(std::ceil(std::max({sy[0], sy[1], sy[2]}))));
                 for (int y = minY; y <= maxY; ++y) {
                     for (int x = minX; x <= maxX; ++x) {
                         double px = x + 0.5;
                         double py = y + 0.5;
-                        double w0 = ((sx[1] - px) * (sy[2] - py) - (sx[2] - px) * (sy[1] - py)) / area;
-                        double w1 = ((sx[2] - px) * (sy[0] - py) - (sx[0] - px) * (sy[2] - py)) / area;
+                        double w0 =
+                            ((sx[1] - px) * (sy[2] - py) - (sx[2] - px) * (sy[1] - py)) / area;
+                        double w1 =
+                            ((sx[2] - px) * (sy[0] - py) - (sx[0] - px) * (sy[2] - py)) / area;
                         double w2 = 1.0 - w0 - w1;
                         if (w0 < 0 || w1 < 0 || w2 < 0) {
                             continue;
@@ -145,7 +151,8 @@ void drawModel(std::vector<uint8_t>& sheet, int sheetWidth, int x0, int y0, int 
                         }
                         d = z;
                         double s = w0 * sh[0] + w1 * sh[1] + w2 * sh[2];
-                        uint8_t* out = &sheet[(static_cast<size_t>(y0 + y) * sheetWidth + x0 + x) * 3];
+                        uint8_t* out =
+                            &sheet[(static_cast<size_t>(y0 + y) * sheetWidth + x0 + x) * 3];
                         out[0] = static_cast<uint8_t>(std::min(255.0, 230.0 * s));
                         out[1] = static_cast<uint8_t>(std::min(255.0, 225.0 * s));
                         out[2] = static_cast<uint8_t>(std::min(255.0, 200.0 * s));

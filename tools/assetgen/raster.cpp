@@ -130,22 +130,26 @@ void boxBlur(Canvas& canvas, int radius, bool wrap) {
 
 namespace {
 
-double fade(double t) { return t * t * t * (t * (t * 6.0 - 15.0) + 10.0); }
+double fade(double t) {
+    return t * t * t * (t * (t * 6.0 - 15.0) + 10.0);
+}
 
 double gradientDot(int ix, int iy, double dx, double dy, uint32_t seed) {
     uint32_t h = dm::hash32(static_cast<uint32_t>(ix) * 73856093U ^
                             static_cast<uint32_t>(iy) * 19349663U ^ seed * 83492791U);
     // Sixteen unit directions.
     static const double kDirs[16][2] = {
-        {1.0, 0.0},        {0.92388, 0.38268},   {0.70711, 0.70711},   {0.38268, 0.92388},
-        {0.0, 1.0},        {-0.38268, 0.92388},  {-0.70711, 0.70711},  {-0.92388, 0.38268},
-        {-1.0, 0.0},       {-0.92388, -0.38268}, {-0.70711, -0.70711}, {-0.38268, -0.92388},
-        {0.0, -1.0},       {0.38268, -0.92388},  {0.70711, -0.70711},  {0.92388, -0.38268}};
+        {1.0, 0.0},  {0.92388, 0.38268},   {0.70711, 0.70711},   {0.38268, 0.92388},
+        {0.0, 1.0},  {-0.38268, 0.92388},  {-0.70711, 0.70711},  {-0.92388, 0.38268},
+        {-1.0, 0.0}, {-0.92388, -0.38268}, {-0.70711, -0.70711}, {-0.38268, -0.92388},
+        {0.0, -1.0}, {0.38268, -0.92388},  {0.70711, -0.70711},  {0.92388, -0.38268}};
     const double* g = kDirs[h & 15];
     return g[0] * dx + g[1] * dy;
 }
 
-int wrapIndex(int i, int period) { return ((i % period) + period) % period; }
+int wrapIndex(int i, int period) {
+    return ((i % period) + period) % period;
+}
 
 } // namespace
 

@@ -14,9 +14,15 @@ struct Rgb {
     double b = 0;
 };
 
-inline Rgb operator+(Rgb a, Rgb b) { return {a.r + b.r, a.g + b.g, a.b + b.b}; }
-inline Rgb operator*(Rgb a, double s) { return {a.r * s, a.g * s, a.b * s}; }
-inline Rgb operator*(Rgb a, Rgb b) { return {a.r * b.r, a.g * b.g, a.b * b.b}; }
+inline Rgb operator+(Rgb a, Rgb b) {
+    return {a.r + b.r, a.g + b.g, a.b + b.b};
+}
+inline Rgb operator*(Rgb a, double s) {
+    return {a.r * s, a.g * s, a.b * s};
+}
+inline Rgb operator*(Rgb a, Rgb b) {
+    return {a.r * b.r, a.g * b.g, a.b * b.b};
+}
 Rgb lerp(Rgb a, Rgb b, double t);
 // Piecewise-linear colour ramp through stops at positions 0..1 (positions ascending).
 struct RampStop {

@@ -50,8 +50,7 @@ TextMask TextRenderer::render(const std::string& fontPath, int pointSize,
     SDL_Surface* rendered = TTF_RenderUTF8_Blended(font, text.c_str(), {255, 255, 255, 255});
     TTF_CloseFont(font);
     if (rendered == nullptr) {
-        std::fprintf(stderr, "assetgen: cannot render \"%s\": %s\n", text.c_str(),
-                     TTF_GetError());
+        std::fprintf(stderr, "assetgen: cannot render \"%s\": %s\n", text.c_str(), TTF_GetError());
         return mask;
     }
     SDL_Surface* surface = SDL_ConvertSurfaceFormat(rendered, SDL_PIXELFORMAT_ARGB8888, 0);
@@ -64,9 +63,8 @@ TextMask TextRenderer::render(const std::string& fontPath, int pointSize,
     mask.coverage.resize(static_cast<size_t>(mask.width) * mask.height);
     SDL_LockSurface(surface);
     for (int y = 0; y < surface->h; ++y) {
-        const auto* row = reinterpret_cast<const uint32_t*>(static_cast<const uint8_t*>(
-                                                                surface->pixels) +
-                                                            static_cast<size_t>(y) * surface->pitch);
+        const auto* row = reinterpret_cast<const uint32_t*>(
+            static_cast<const uint8_t*>(surface->pixels) + static_cast<size_t>(y) * surface->pitch);
         for (int x = 0; x < surface->w; ++x) {
             mask.coverage[static_cast<size_t>(y) * mask.width + x] =
                 static_cast<uint8_t>(row[x] >> 24);

@@ -24,7 +24,9 @@ Dir normalize(Dir d) {
     return {d.x / len, d.y / len, d.z / len};
 }
 
-double dot(Dir a, Dir b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
+double dot(Dir a, Dir b) {
+    return a.x * b.x + a.y * b.y + a.z * b.z;
+}
 
 // Evaluates f at every pixel centre with u, v in [0, 1) (v = 0 at the top row).
 template <typename F> void paint(Canvas& canvas, F f) {
@@ -195,7 +197,8 @@ Canvas dust(int width, int height, uint32_t seed) {
 // Organic outline used by the multiplied and glowing creatures: radius per angle.
 double lobedRadius(double angle, double base, uint32_t seed) {
     double n = periodicFbm(angle / dm::kTwoPi * 6.0, 0.5, 6, 1, 3, seed);
-    return base * (1.0 + 0.14 * dm::sin(angle * 5.0 + 0.4) + 0.07 * dm::sin(angle * 9.0) + 0.18 * n);
+    return base *
+           (1.0 + 0.14 * dm::sin(angle * 5.0 + 0.4) + 0.07 * dm::sin(angle * 9.0) + 0.18 * n);
 }
 
 // A dark cell on white: multiplying by it darkens, its border stays white.
@@ -280,9 +283,8 @@ Canvas swirl(int size, uint32_t seed) {
         double n = 0.5 + 0.5 * periodicFbm(u * 5, v * 5, 5, 5, 4, seed);
         double fadeOut = smoothstep(1.0, 0.55, r);
         double centre = dm::exp(-r * r * 30.0);
-        double value = (arms * (0.75 + 0.25 * fine) * (0.6 + 0.5 * n) * (0.35 + 0.65 * r)) *
-                           fadeOut +
-                       centre;
+        double value =
+            (arms * (0.75 + 0.25 * fine) * (0.6 + 0.5 * n) * (0.35 + 0.65 * r)) * fadeOut + centre;
         value = clamp(value, 0.0, 1.0);
         canvas.set(x, y, {value, value, value});
     });
@@ -338,15 +340,14 @@ Rgb chromeBlue(Dir d) {
         color = lerp({0.82, 0.9, 1.0}, {0.08, 0.2, 0.55}, dm::pow(y, 0.55));
         double az = dm::atan2(d.z, d.x);
         double clouds = 0.5 + 0.5 * dm::sin(az * 3.0 + y * 6.0) * dm::sin(az * 7.0 - 1.0);
-        color = color + Rgb{0.2, 0.22, 0.25} * (clouds * smoothstep(0.0, 0.25, y) *
-                                                smoothstep(0.8, 0.3, y));
+        color = color + Rgb{0.2, 0.22, 0.25} *
+                            (clouds * smoothstep(0.0, 0.25, y) * smoothstep(0.8, 0.3, y));
     } else {
         color = lerp({0.3, 0.36, 0.45}, {0.01, 0.02, 0.06}, dm::pow(-y, 0.4));
         double gx = d.x / -y;
         double gz = d.z / -y;
-        double grid = std::fabs(dm::sin(gx * 2.0)) < 0.08 || std::fabs(dm::sin(gz * 2.0)) < 0.08
-                          ? 1.0
-                          : 0.0;
+        double grid =
+            std::fabs(dm::sin(gx * 2.0)) < 0.08 || std::fabs(dm::sin(gz * 2.0)) < 0.08 ? 1.0 : 0.0;
         color = color + Rgb{0.1, 0.25, 0.4} * (grid * smoothstep(-1.0, -0.15, y));
     }
     color = color + Rgb{0.6, 0.7, 0.8} * dm::exp(-std::fabs(y) * 35.0);
@@ -380,12 +381,13 @@ Rgb chromeAurora(Dir d) {
     double y = d.y;
     double az = dm::atan2(d.z, d.x);
     double hue = az / dm::kTwoPi * 2.0 + y * 0.8;
-    Rgb bands = {0.5 + 0.5 * dm::cos(dm::kTwoPi * hue), 0.5 + 0.5 * dm::cos(dm::kTwoPi * (hue + 0.33)),
+    Rgb bands = {0.5 + 0.5 * dm::cos(dm::kTwoPi * hue),
+                 0.5 + 0.5 * dm::cos(dm::kTwoPi * (hue + 0.33)),
                  0.5 + 0.5 * dm::cos(dm::kTwoPi * (hue + 0.67))};
     double stripes = 0.55 + 0.45 * dm::sin(y * 14.0 + dm::sin(az * 3.0) * 2.0);
     double light = y >= 0.0 ? 0.35 + 0.65 * smoothstep(-0.1, 0.6, y) : 0.15 + 0.2 * (1.0 + y);
-    Rgb color = Rgb{bands.r * 0.5 + 0.15, bands.g * 0.9 + 0.1, bands.b * 0.8 + 0.15} *
-                (stripes * light);
+    Rgb color =
+        Rgb{bands.r * 0.5 + 0.15, bands.g * 0.9 + 0.1, bands.b * 0.8 + 0.15} * (stripes * light);
     color = color + Rgb{0.9, 1.0, 0.8} * dm::exp(-std::fabs(y) * 30.0) * 0.7;
     color = color + Rgb{1, 1, 1} * (spot(d, {0.3, 0.8, -0.5}, 200.0) * 2.0 +
                                     spot(d, {-0.7, 0.4, -0.4}, 80.0) * 1.2);
@@ -610,13 +612,12 @@ std::vector<uint8_t> makeStartPicture(int width, int height) {
         double membrane = dm::pow(clamp(1.0 - (c.f2 - c.f1) / 0.18, 0.0, 1.0), 2.5);
         double nucleus = smoothstep(0.2, 0.05, c.f1);
         double tendril = dm::pow(
-            clamp(1.0 - std::fabs(periodicFbm(px * 3, v * 3, 16, 16, 5, 14)) * 6.0, 0.0, 1.0),
-            4.0);
+            clamp(1.0 - std::fabs(periodicFbm(px * 3, v * 3, 16, 16, 5, 14)) * 6.0, 0.0, 1.0), 4.0);
         double dx = (u - 0.42) * aspect;
         double dy = v - 0.5;
         double glowCentre = dm::exp(-(dx * dx + dy * dy) * 1.6);
-        double value = (membrane * 0.75 + nucleus * 0.55 + tendril * 0.35) * glowCentre +
-                       0.08 * glowCentre;
+        double value =
+            (membrane * 0.75 + nucleus * 0.55 + tendril * 0.35) * glowCentre + 0.08 * glowCentre;
         canvas.set(x, y, ramp(colors, clamp(value, 0.0, 1.0)));
     });
     std::vector<uint8_t> rgb;
