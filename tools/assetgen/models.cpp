@@ -368,9 +368,9 @@ Mesh makeSeaDome() {
     const double radius = 500.0;
     auto heightAt = [](double x, double z) {
         double r2 = x * x + z * z;
-        double dome = 90.0 - 0.0012 * r2;
+        double dome = 170.0 - 0.0016 * r2;
         double swell =
-            48.0 * dm::sin(0.012 * x + 0.007 * z) + 34.0 * dm::sin(-0.009 * x + 0.015 * z + 1.3) +
+            48.0 * dm::sin(0.012 * x + 0.007 * z) + 42.0 * dm::sin(-0.009 * x + 0.015 * z + 1.3) +
             18.0 * dm::sin(0.026 * x - 0.021 * z + 2.0) + 9.0 * dm::sin(0.05 * x + 0.043 * z + 0.7);
         double chop = 10.0 * periodicFbm(x / 250.0 + 8.0, z / 250.0 + 8.0, 16, 16, 3, 77);
         return dome + swell + chop;

@@ -618,7 +618,7 @@ void renderSection(Mix& mix, const Kit& kit, const SineTable& sine, const Sectio
     const int bassFrom = s.buildUp ? 16 : 0;
 
     if (s.crashAtStart) {
-        play(mix, stepToSample(first), kit.crash, 0.22);
+        play(mix, stepToSample(first), kit.crash, 0.3);
     }
     if (s.riserSeconds > 0.0) {
         int64_t length = static_cast<int64_t>(s.riserSeconds * kSr);
@@ -668,16 +668,16 @@ void renderSection(Mix& mix, const Kit& kit, const SineTable& sine, const Sectio
             switch (bar >= hatsFrom ? s.hats : Hats::None) {
             case Hats::Eighths:
                 if (step % 4 == 2) {
-                    play(mix, at, kit.closedHats[stepSeed % 4], 0.16);
+                    play(mix, at, kit.closedHats[stepSeed % 4], 0.25);
                 }
                 break;
             case Hats::Sixteenths:
                 play(mix, at, (step % 8 == 6 ? kit.openHats : kit.closedHats)[stepSeed % 4],
-                     step % 4 == 2 ? 0.2 : (step % 2 == 0 ? 0.08 : 0.11));
+                     step % 4 == 2 ? 0.3 : (step % 2 == 0 ? 0.12 : 0.17));
                 break;
             case Hats::Sparse:
                 if (step == 6 || step == 14) {
-                    play(mix, at, (step == 14 ? kit.openHats : kit.closedHats)[stepSeed % 4], 0.1);
+                    play(mix, at, (step == 14 ? kit.openHats : kit.closedHats)[stepSeed % 4], 0.16);
                 }
                 break;
             case Hats::None:
@@ -817,7 +817,10 @@ std::vector<float> renderTrack() {
         seed += 1000;
     }
     applyDelay(mix);
+    mix.delayL = {};
+    mix.delayR = {};
     applyReverb(mix);
+    mix.reverb = {};
 
     // Fade out after the demo has ended.
     const double fadeFrom = 325.0;

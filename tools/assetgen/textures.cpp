@@ -600,8 +600,8 @@ std::vector<uint8_t> makeStartPicture(int width, int height) {
     Canvas canvas(width, height);
     std::vector<RampStop> colors = {{0.0, {0.0, 0.0, 0.0}},
                                     {0.3, {0.05, 0.16, 0.02}},
-                                    {0.6, {0.38, 0.62, 0.06}},
-                                    {0.85, {0.82, 0.92, 0.25}},
+                                    {0.55, {0.5, 0.68, 0.06}},
+                                    {0.8, {0.92, 0.95, 0.22}},
                                     {1.0, {1.0, 1.0, 0.75}}};
     const double aspect = static_cast<double>(width) / height;
     paint(canvas, [&](int x, int y, double u, double v) {
@@ -615,7 +615,7 @@ std::vector<uint8_t> makeStartPicture(int width, int height) {
             clamp(1.0 - std::fabs(periodicFbm(px * 3, v * 3, 16, 16, 5, 14)) * 6.0, 0.0, 1.0), 4.0);
         double dx = (u - 0.42) * aspect;
         double dy = v - 0.5;
-        double glowCentre = dm::exp(-(dx * dx + dy * dy) * 1.6);
+        double glowCentre = dm::exp(-(dx * dx + dy * dy) * 1.1);
         double value =
             (membrane * 0.75 + nucleus * 0.55 + tendril * 0.35) * glowCentre + 0.08 * glowCentre;
         canvas.set(x, y, ramp(colors, clamp(value, 0.0, 1.0)));
