@@ -120,7 +120,7 @@ Png readPng(const std::string& path) {
     return out;
 }
 
-struct TextureSpec {
+struct TextureLayout {
     const char* name;
     int width;
     int height;
@@ -128,7 +128,7 @@ struct TextureSpec {
 };
 
 // The twenty textures in table order, with the layout each file is written in.
-const TextureSpec kTextures[] = {
+const TextureLayout kTextures[] = {
     {"water1", 512, 512, PNG_COLOR_TYPE_RGB},       {"scrollpic", 512, 1024, PNG_COLOR_TYPE_RGB},
     {"fire2", 128, 128, PNG_COLOR_TYPE_RGBA},       {"water2", 512, 512, PNG_COLOR_TYPE_RGB},
     {"dust1", 128, 128, PNG_COLOR_TYPE_GRAY_ALPHA}, {"twirl", 256, 256, PNG_COLOR_TYPE_PALETTE},
@@ -151,15 +151,15 @@ bool isPowerOfTwo(int v) {
 
 TEST(GeneratedTextures, EveryFileDecodesAtItsSizeAndLayout) {
     int grey = 0, palette = 0, gamma = 0, alpha = 0, rgb = 0, oddSize = 0;
-    for (const TextureSpec& spec : kTextures) {
-        SCOPED_TRACE(spec.name);
-        Png png = texture(spec.name);
+    for (const TextureLayout& layout : kTextures) {
+        SCOPED_TRACE(layout.name);
+        Png png = texture(layout.name);
         ASSERT_TRUE(png.error.empty()) << png.error;
-        EXPECT_EQ(png.width, spec.width);
-        EXPECT_EQ(png.height, spec.height);
-        EXPECT_EQ(png.colorType, spec.colorType);
+        EXPECT_EQ(png.width, layout.width);
+        EXPECT_EQ(png.height, layout.height);
+        EXPECT_EQ(png.colorType, layout.colorType);
         EXPECT_EQ(png.bitDepth, 8);
-        ASSERT_EQ(png.rows.size(), static_cast<size_t>(spec.height));
+        ASSERT_EQ(png.rows.size(), static_cast<size_t>(layout.height));
         grey += png.colorType == PNG_COLOR_TYPE_GRAY || png.colorType == PNG_COLOR_TYPE_GRAY_ALPHA;
         palette += png.colorType == PNG_COLOR_TYPE_PALETTE;
         alpha += (png.colorType & PNG_COLOR_MASK_ALPHA) != 0;

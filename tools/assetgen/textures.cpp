@@ -64,10 +64,10 @@ Canvas tissue(int width, int height, uint32_t seed) {
     Canvas canvas(width, height);
     const int cellsX = 5;
     const int cellsY = cellsX * height / width;
-    const double aspect = static_cast<double>(height) / width;
+    const double ratio = static_cast<double>(height) / width;
     paint(canvas, [&](int x, int y, double u, double v) {
-        double vy = v * aspect;
-        int py = static_cast<int>(aspect);
+        double vy = v * ratio;
+        int py = static_cast<int>(ratio);
         double wx = u + 0.06 * periodicFbm(u * 3, vy * 3, 3, 3 * py, 4, seed + 1);
         double wy = vy + 0.06 * periodicFbm(u * 3, vy * 3, 3, 3 * py, 4, seed + 2);
         CellDistances c = periodicCells(wx * cellsX, wy * cellsX, cellsX, cellsY, seed + 3);
@@ -167,23 +167,23 @@ Canvas bubble(int size) {
     return canvas;
 }
 
-// Drifting specks of dust, grey with alpha.
+// Drifting motes of dust, grey with alpha.
 Canvas dust(int width, int height, uint32_t seed) {
     Canvas canvas(width, height);
     dm::Rng rng(seed);
-    struct Speck {
+    struct Mote {
         double x, y, r, a;
     };
-    std::vector<Speck> specks;
+    std::vector<Mote> motes;
     for (int i = 0; i < 70; ++i) {
         double angle = rng.range(0, dm::kTwoPi);
         double dist = 0.42 * dm::pow(rng.uniform(), 0.7);
-        specks.push_back({0.5 + dist * dm::cos(angle), 0.5 + dist * dm::sin(angle),
-                          rng.range(0.006, 0.03), rng.range(0.3, 1.0)});
+        motes.push_back({0.5 + dist * dm::cos(angle), 0.5 + dist * dm::sin(angle),
+                         rng.range(0.006, 0.03), rng.range(0.3, 1.0)});
     }
     paint(canvas, [&](int x, int y, double u, double v) {
         double a = 0.0;
-        for (const Speck& s : specks) {
+        for (const Mote& s : motes) {
             double dx = u - s.x;
             double dy = v - s.y;
             a += s.a * dm::exp(-(dx * dx + dy * dy) / (s.r * s.r));
@@ -603,9 +603,9 @@ std::vector<uint8_t> makeStartPicture(int width, int height) {
                                     {0.55, {0.5, 0.68, 0.06}},
                                     {0.8, {0.92, 0.95, 0.22}},
                                     {1.0, {1.0, 1.0, 0.75}}};
-    const double aspect = static_cast<double>(width) / height;
+    const double ratio = static_cast<double>(width) / height;
     paint(canvas, [&](int x, int y, double u, double v) {
-        double px = u * aspect;
+        double px = u * ratio;
         double wx = px + 0.25 * periodicFbm(px * 2, v * 2, 8, 8, 4, 11);
         double wy = v + 0.25 * periodicFbm(px * 2 + 5, v * 2, 8, 8, 4, 12);
         CellDistances c = periodicCells(wx * 4, wy * 4, 64, 64, 13);
@@ -613,7 +613,7 @@ std::vector<uint8_t> makeStartPicture(int width, int height) {
         double nucleus = smoothstep(0.2, 0.05, c.f1);
         double tendril = dm::pow(
             clamp(1.0 - std::fabs(periodicFbm(px * 3, v * 3, 16, 16, 5, 14)) * 6.0, 0.0, 1.0), 4.0);
-        double dx = (u - 0.42) * aspect;
+        double dx = (u - 0.42) * ratio;
         double dy = v - 0.5;
         double glowCentre = dm::exp(-(dx * dx + dy * dy) * 1.1);
         double value =
