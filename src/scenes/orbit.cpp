@@ -1,3 +1,43 @@
-#include "scenes/scenes.h"
+#include "scenes/orbit.h"
 
-void drawOrbitScene(float /*t*/) {}
+#include <cmath>
+
+#include "gfx/gl.h"
+#include "gfx/textures.h"
+#include "model/obj_draw.h"
+#include "scenes/scenes.h"
+#include "scenes/toolkit.h"
+
+float orbitClock(float t) {
+    return t - 125.0f;
+}
+
+float orbitAngle(float t) {
+    return orbitClock(t) * 0.033333335f;
+}
+
+std::array<double, 3> orbitEye(float t) {
+    const double a = orbitAngle(t);
+    const double u = orbitClock(t);
+    return {6.0 * std::sin(a), 7.0 * std::sin(0.025 * u), 6.0 * std::cos(a)};
+}
+
+void drawOrbitScene(float t) {
+    glLoadIdentity();
+    const std::array<double, 3> eye = orbitEye(t);
+    gluLookAt(eye[0], eye[1], eye[2], 0.0, 0.0, 0.0, 0.0, 1.0, 1.0);
+
+    glPushMatrix();
+    glScalef(0.01f, 0.01f, 0.01f);
+    glEnable(GL_TEXTURE_2D);
+    bindTableTexture(kOrbitTexture);
+    glEnable(GL_TEXTURE_GEN_S);
+    glEnable(GL_TEXTURE_GEN_T);
+    drawObjModelSwirled(ModelTable[kOrbitModel], orbitClock(t));
+    glDisable(GL_TEXTURE_GEN_S);
+    glDisable(GL_TEXTURE_GEN_T);
+    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+    glPopMatrix();
+
+    drawSpriteField();
+}

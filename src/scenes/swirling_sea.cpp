@@ -1,3 +1,35 @@
-#include "scenes/scenes.h"
+#include "scenes/swirling_sea.h"
 
-void drawSwirlingSeaScene(float /*t*/) {}
+#include <cmath>
+
+#include "gfx/gl.h"
+#include "gfx/textures.h"
+#include "model/obj_draw.h"
+#include "scenes/scenes.h"
+#include "scenes/toolkit.h"
+
+std::array<double, 3> swirlingSeaEye(float t) {
+    const double a = static_cast<double>(t) * static_cast<double>(0.033333335f);
+    return {14.0 * std::sin(a), 0.0, 14.0 * std::cos(a)};
+}
+
+void drawSwirlingSeaScene(float t) {
+    glLoadIdentity();
+    const std::array<double, 3> eye = swirlingSeaEye(t);
+    gluLookAt(eye[0], eye[1], eye[2], 0.0, 0.0, 0.0, 0.0, 1.0, 1.0);
+
+    // Blending and depth writes stay as the background pass left them (off, on).
+    glPushMatrix();
+    glScalef(0.01f, 0.01f, 0.01f);
+    glEnable(GL_TEXTURE_2D);
+    bindTableTexture(kSwirlingSeaTexture);
+    glEnable(GL_TEXTURE_GEN_S);
+    glEnable(GL_TEXTURE_GEN_T);
+    drawObjModelSwirled(ModelTable[kSwirlingSeaModel], t);
+    glDisable(GL_TEXTURE_GEN_S);
+    glDisable(GL_TEXTURE_GEN_T);
+    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+    glPopMatrix();
+
+    drawSpriteField();
+}
