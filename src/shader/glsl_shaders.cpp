@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <iostream>
+#include <type_traits>
 
 // Every GL call of this module is followed by a report naming this file and the call's line.
 #define REPORT_GL_ERRORS() reportGlErrors(__FILE_NAME__, __LINE__)
@@ -42,6 +43,8 @@ void setShaderMessageBox(ShaderMessageBox box) {
 
 // ---------------------------------------------------------------------------------------------
 // Entry points and capability checks
+
+static_assert(sizeof(GlslEntryPointTable) == kGlslEntryPointCount * sizeof(void (*)()));
 
 GlslEntryPointTable GlslEntryPoints = {};
 bool GlslAvailable = false;
@@ -226,6 +229,11 @@ ShaderStage::~ShaderStage() {
         REPORT_GL_ERRORS();
     }
 }
+
+// The kinds must stay plain layouts without fields of their own for this to be the whole job.
+static_assert(std::is_standard_layout_v<VertexStage> && sizeof(VertexStage) == sizeof(ShaderStage));
+static_assert(std::is_standard_layout_v<FragmentStage> &&
+              sizeof(FragmentStage) == sizeof(ShaderStage));
 
 void ShaderStage::operator delete(ShaderStage* stage, std::destroying_delete_t) {
     stage->~ShaderStage();
