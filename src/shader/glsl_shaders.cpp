@@ -10,7 +10,11 @@
 #include <type_traits>
 
 // Every GL call of this module is followed by a report naming this file and the call's line.
+#ifdef __FILE_NAME__
 #define REPORT_GL_ERRORS() reportGlErrors(__FILE_NAME__, __LINE__)
+#else
+#define REPORT_GL_ERRORS() reportGlErrors(__FILE__, __LINE__)
+#endif
 
 namespace {
 
