@@ -1,0 +1,121 @@
+// Helpers shared by the shader module's tests: a capture of what reaches standard output, a
+// recorder for message boxes and a scratch folder for shader files.
+#pragma once
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <string>
+#include <vector>
+
+// Sends file descriptor 1 into a temporary file until finish() or destruction. written() shows
+// what has actually reached the descriptor, so text still buffered in the stream is not in it.
+class StdoutCapture {
+  public:
+    StdoutCapture() {
+        std::cout.flush();
+        std::fflush(stdout);
+        file_ = std::tmpfile();
+        saved_ = dup(1);
+        dup2(fileno(file_), 1);
+    }
+    ~StdoutCapture() { finish(); }
+    StdoutCapture(const StdoutCapture&) = delete;
+    StdoutCapture& operator=(const StdoutCapture&) = delete;
+
+    std::string written() const {
+        if (file_ == nullptr) {
+            return text_;
+        }
+        struct stat status {};
+        fstat(fileno(file_), &status);
+        std::string text(static_cast<size_t>(status.st_size), '\0');
+        const ssize_t got = pread(fileno(file_), text.data(), text.size(), 0);
+        text.resize(got > 0 ? static_cast<size_t>(got) : 0);
+        return text;
+    }
+
+    // Flushes the streams, restores standard output and returns everything written.
+    std::string finish() {
+        if (file_ != nullptr) {
+            std::cout.flush();
+            std::fflush(stdout);
+            text_ = written();
+            dup2(saved_, 1);
+            close(saved_);
+            std::fclose(file_);
+            file_ = nullptr;
+        }
+        return text_;
+    }
+
+  private:
+    std::FILE* file_ = nullptr;
+    int saved_ = -1;
+    std::string text_;
+};
+
+// Message boxes shown through the module's hook, in order.
+inline std::vector<std::string>& shownBoxes() {
+    static std::vector<std::string> boxes;
+    return boxes;
+}
+inline void recordBox(const char* text) {
+    shownBoxes().emplace_back(text);
+}
+
+// A fresh folder under the system's temporary directory, removed with its files.
+class ScratchDir {
+  public:
+    ScratchDir() {
+        std::string pattern = (std::filesystem::temp_directory_path() / "shaderXXXXXX").string();
+        if (mkdtemp(pattern.data()) != nullptr) {
+            path_ = pattern;
+        }
+    }
+    ~ScratchDir() {
+        std::error_code ignored;
+        std::filesystem::remove_all(path_, ignored);
+    }
+    ScratchDir(const ScratchDir&) = delete;
+    ScratchDir& operator=(const ScratchDir&) = delete;
+
+    // Writes the bytes as they are and returns the file's path.
+    std::string write(const std::string& name, const std::string& bytes) const {
+        const std::string path = (path_ / name).string();
+        std::ofstream(path, std::ios::binary) << bytes;
+        return path;
+    }
+    std::string pathOf(const std::string& name) const { return (path_ / name).string(); }
+
+  private:
+    std::filesystem::path path_;
+};
+
+// The post-process shaders as the build copies them beside the executable.
+inline std::string builtShaderPath(const char* name) {
+    return std::string(QUORLITH_BUILD_DIR) + "/data/shaders/" + name;
+}
+
+// Sources the tests build programs from.
+inline const char* const kPassVertex = "void main()\n"
+                                       "{\n"
+                                       "    gl_TexCoord[0] = gl_MultiTexCoord0;\n"
+                                       "    gl_Position = ftransform();\n"
+                                       "}\n";
+inline const char* const kFourUniformFragment =
+    "uniform sampler2D texture;\n"
+    "uniform float slider;\n"
+    "uniform float slider2;\n"
+    "uniform float time;\n"
+    "void main()\n"
+    "{\n"
+    "    vec4 c = texture2D(texture, gl_TexCoord[0].st);\n"
+    "    gl_FragColor = c * slider2 + vec4(slider, time, 0.0, 0.0);\n"
+    "}\n";
