@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstdint>
+#include <ostream>
 #include <utility>
 #include <vector>
 
@@ -29,6 +30,9 @@ struct SceneCase {
     int modelSlot;
     float background; // grey level cleared before the scene, standing in for the background pass
 };
+
+// Names the case in test listings instead of dumping its bytes.
+void PrintTo(const SceneCase& scene, std::ostream* out) { *out << scene.name; }
 
 const SceneCase kScenes[] = {
     {"RisingRow", drawRisingRowScene, 100.0f, 0, 0.0f},
