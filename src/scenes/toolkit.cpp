@@ -56,6 +56,17 @@ ParticleCloud* createParticleCloud(int32_t count, Vec3 box, Vec3 origin) {
     return cloud;
 }
 
+void destroyParticleCloud(ParticleCloud* cloud) {
+    if (cloud == nullptr) {
+        return;
+    }
+    for (int32_t i = 0; i < cloud->count; ++i) {
+        delete cloud->points[i];
+    }
+    delete[] cloud->points;
+    delete cloud;
+}
+
 void fillPointTables() {
     fillTable(PhaseTable, kPhaseTableSize);
     fillTable(ShadowPoints, kShadowPointsSize);

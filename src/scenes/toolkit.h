@@ -21,6 +21,8 @@ struct ParticleCloud {
 // Three draws, x then y then z: (r mod 2000 - 1000) * box * 0.001 each.
 Vec3* vec3RandomInBox(Vec3 box);
 ParticleCloud* createParticleCloud(int32_t count, Vec3 box, Vec3 origin);
+// The demo keeps its cloud for the whole run; tools and tests give theirs back.
+void destroyParticleCloud(ParticleCloud* cloud);
 
 inline constexpr int kPhaseTableSize = 2000;
 inline constexpr int kShadowPointsSize = 2000;

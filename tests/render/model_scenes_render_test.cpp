@@ -32,7 +32,9 @@ struct SceneCase {
 };
 
 // Names the case in test listings instead of dumping its bytes.
-void PrintTo(const SceneCase& scene, std::ostream* out) { *out << scene.name; }
+void PrintTo(const SceneCase& scene, std::ostream* out) {
+    *out << scene.name;
+}
 
 const SceneCase kScenes[] = {
     {"RisingRow", drawRisingRowScene, 100.0f, 0, 0.0f},

@@ -19,12 +19,7 @@ inline constexpr int kSceneSize = 512;
 // What start-up does before the first frame, in the parts the scenes rely on.
 inline void initialiseLikeStartUp() {
     resetDemoRand();
-    ParticleCloud* cloud = createParticleCloud(400, {5, 5, 5}, {0, 0, 0});
-    for (int i = 0; i < cloud->count; ++i) {
-        delete cloud->points[i];
-    }
-    delete[] cloud->points;
-    delete cloud;
+    destroyParticleCloud(createParticleCloud(400, {5, 5, 5}, {0, 0, 0}));
     fillPointTables();
 
     glShadeModel(GL_SMOOTH);

@@ -179,11 +179,6 @@ void releaseSceneModels() {
 
 void fillSceneTables() {
     resetDemoRand();
-    ParticleCloud* cloud = createParticleCloud(400, {5, 5, 5}, {0, 0, 0});
-    for (int32_t i = 0; i < cloud->count; ++i) {
-        delete cloud->points[i];
-    }
-    delete[] cloud->points;
-    delete cloud;
+    destroyParticleCloud(createParticleCloud(400, {5, 5, 5}, {0, 0, 0}));
     fillPointTables();
 }

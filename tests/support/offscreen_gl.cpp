@@ -3,8 +3,31 @@
 #include <SDL2/SDL.h>
 
 #include <algorithm>
+#include <cstring>
+
+#include <dlfcn.h>
+#include <link.h>
 
 #include "gfx/gl.h"
+
+namespace {
+// Keeps the GL driver's libraries mapped after the context is gone. Without this, closing
+// the last context unloads them, and LeakSanitizer can no longer tell the driver's own
+// process-lifetime allocations from ours.
+void pinGraphicsDrivers() {
+    dl_iterate_phdr(
+        [](dl_phdr_info* info, size_t, void*) {
+            const char* path = info->dlpi_name;
+            if (path != nullptr && (std::strstr(path, "/dri/") || std::strstr(path, "mesa") ||
+                                    std::strstr(path, "LLVM") || std::strstr(path, "gallium") ||
+                                    std::strstr(path, "libGL") || std::strstr(path, "libEGL"))) {
+                dlopen(path, RTLD_NOW | RTLD_NOLOAD | RTLD_NODELETE);
+            }
+            return 0;
+        },
+        nullptr);
+}
+} // namespace
 
 OffscreenGl::OffscreenGl(int width, int height) : width_(width), height_(height) {
     SDL_SetHint(SDL_HINT_VIDEODRIVER, "offscreen");
@@ -26,6 +49,7 @@ OffscreenGl::OffscreenGl(int width, int height) : width_(width), height_(height)
         return;
     }
     glViewport(0, 0, width, height);
+    pinGraphicsDrivers();
 }
 
 OffscreenGl::~OffscreenGl() {

@@ -112,12 +112,7 @@ class HelixTunnel : public ::testing::Test {
     // The tables as start-up fills them: the cloud's draws come first.
     static void SetUpTestSuite() {
         resetDemoRand();
-        ParticleCloud* cloud = createParticleCloud(400, {5, 5, 5}, {0, 0, 0});
-        for (int i = 0; i < cloud->count; ++i) {
-            delete cloud->points[i];
-        }
-        delete[] cloud->points;
-        delete cloud;
+        destroyParticleCloud(createParticleCloud(400, {5, 5, 5}, {0, 0, 0}));
         fillPointTables();
     }
 };

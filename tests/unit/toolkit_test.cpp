@@ -34,6 +34,7 @@ TEST(PointTables, ValuesAfterTheStartUpOrder) {
     expectVec(ShadowPoints[0], -2.0f, -3.8f, 4.0f);
     expectVec(BubblePoints[0], 3.2f, 2.4f, 1.6f);
     expectVec(GlowPoints[0], -8.2f, -3.6f, 9.2f);
+    destroyParticleCloud(cloud);
     for (const Vec3& p : GlowPoints) {
         for (float c : {p.x, p.y, p.z}) {
             EXPECT_GE(c, -10.0f);
