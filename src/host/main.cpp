@@ -1,3 +1,5 @@
-int main() {
-    return 0;
+#include "host/entry.h"
+
+int main(int argc, char** argv) {
+    return runQuorlith(argc, argv);
 }

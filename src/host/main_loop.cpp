@@ -1,0 +1,133 @@
+#include "host/main_loop.h"
+
+#include <SDL2/SDL.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "audio/music.h"
+#include "gfx/gl.h"
+#include "host/frame_target.h"
+#include "host/wait_event.h"
+#include "host/window.h"
+#include "timeline/composer.h"
+#include "timeline/startup.h"
+
+int demoRunning = 0;
+int fullScreenPreference = 0;
+
+namespace {
+DemoWindow* frameWindow = nullptr;
+KeyState* frameKeys = nullptr;
+char titleBuffer[kTitleBufferSize] = {};
+
+int postEvent(SDL_Event& event) {
+    return SDL_PushEvent(&event) == 1 ? 1 : 0;
+}
+} // namespace
+
+int formatTitle(char (&buffer)[kTitleBufferSize], float demoTimeSeconds) {
+    return std::snprintf(buffer, sizeof buffer, "Quorlith Engine - Time: %f",
+                         static_cast<double>(demoTimeSeconds));
+}
+
+const char* currentTitle() {
+    return titleBuffer;
+}
+
+void bindFrameInput(DemoWindow* window, KeyState* keys) {
+    frameWindow = window;
+    frameKeys = keys;
+}
+
+int startDemo(DemoWindow& window, KeyState& keys) {
+    bindFrameInput(&window, &keys);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+    glFlush();
+    if (window.deviceContext != nullptr) {
+        SDL_GL_SwapWindow(window.deviceContext);
+    }
+    initializeDemo();
+    return 1;
+}
+
+void updateFrameInput(std::uint32_t) {
+    if (frameWindow == nullptr || frameKeys == nullptr) {
+        return;
+    }
+    const KeyState& keys = *frameKeys;
+    if (keys[vk::Escape] != 0) {
+        requestQuit(*frameWindow);
+    }
+    if (keys[vk::F1] != 0) {
+        requestFullscreenToggle(*frameWindow);
+    }
+    if (keys[vk::Left] != 0) {
+        seekMusic(-500.0f);
+    }
+    if (keys[vk::Right] != 0) {
+        seekMusic(500.0f);
+    }
+    if (keys[vk::Up] != 0) {
+        seekMusic(5000.0f);
+    }
+    if (keys[vk::Down] != 0) {
+        seekMusic(-5000.0f);
+    }
+    formatTitle(titleBuffer, demoTime());
+    if (frameWindow->windowHandle != nullptr) {
+        SDL_SetWindowTitle(frameWindow->windowHandle, titleBuffer);
+    }
+}
+
+void renderFrame() {
+    if (const FrameTarget* target = activeFrameTarget()) {
+        bindFrameTarget(*target);
+    }
+    composeFrame();
+    glFlush();
+}
+
+int requestQuit(DemoWindow&) {
+    SDL_Event quit{};
+    quit.type = SDL_QUIT;
+    const int posted = postEvent(quit);
+    demoRunning = 0;
+    return posted;
+}
+
+int requestFullscreenToggle(DemoWindow& window) {
+    SDL_Event toggle{};
+    toggle.type = toggleModeEventType();
+    toggle.user.code = kToggleModeMessage;
+    toggle.user.windowID = window.windowHandle ? SDL_GetWindowID(window.windowHandle) : 0;
+    return postEvent(toggle);
+}
+
+void endProcess() {
+    std::exit(0);
+}
+
+void runMessageLoop(DemoWindow& window) {
+    for (;;) {
+        SDL_Event event;
+        if (SDL_PollEvent(&event) != 0) {
+            if (event.type == SDL_QUIT) {
+                endProcess();
+            }
+            demoWindowProc(window, event);
+            continue;
+        }
+        if (window.visible != 0) {
+            const Uint32 now = SDL_GetTicks();
+            updateFrameInput(now - window.lastTick);
+            window.lastTick = now;
+            renderFrame();
+            presentFrame(window);
+            SDL_GL_SwapWindow(window.deviceContext);
+        } else {
+            waitForEvent();
+        }
+    }
+}

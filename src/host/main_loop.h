@@ -1,0 +1,42 @@
+// The running demo: the start-up hook, the per-frame update (keys as levels, the title),
+// one frame, quitting, and the event loop that drives a frame per turn.
+#pragma once
+
+#include <cstdint>
+
+#include "host/demo_window.h"
+
+inline constexpr int kTitleBufferSize = 100;
+
+// "Quorlith Engine - Time: %f" of the demo time into the buffer, cut to fit whatever the
+// time. Returns the length snprintf reports.
+int formatTitle(char (&buffer)[kTitleBufferSize], float demoTimeSeconds);
+// The title the last updateFrameInput wrote.
+const char* currentTitle();
+
+// Remembers the window and the keys the per-frame update works on.
+void bindFrameInput(DemoWindow* window, KeyState* keys);
+
+// The start-up hook: remembers both records, presents one black frame, runs the start-up
+// initialisation (the music is playing when it returns). Always 1.
+int startDemo(DemoWindow& window, KeyState& keys);
+
+// The per-frame update: Esc quits, F1 toggles (which ends the program), Left/Right seek
+// -/+0.5 s, Up/Down +/-5 s (each from the previous frame's demo time), then the title.
+void updateFrameInput(std::uint32_t elapsedMs);
+
+// One frame (into the offscreen picture when one is active), then glFlush.
+void renderFrame();
+
+// Posts the quit message (SDL_QUIT) and clears demoRunning. Returns 1 when posted.
+int requestQuit(DemoWindow& window);
+// Posts the toggle message. Returns 1 when posted.
+int requestFullscreenToggle(DemoWindow& window);
+
+// Ends the process with status 0 through the standard exit, so the static clean-ups run
+// while the GL context is still current.
+[[noreturn]] void endProcess();
+
+// Takes every waiting event; when none waits draws one frame if the window is visible,
+// else waits. Never returns: the quit message ends the process.
+[[noreturn]] void runMessageLoop(DemoWindow& window);

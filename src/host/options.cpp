@@ -1,0 +1,252 @@
+#include "host/options.h"
+
+#include <cerrno>
+#include <cmath>
+#include <cstdlib>
+#include <optional>
+
+namespace {
+
+std::optional<double> parseSeconds(const std::string& text) {
+    if (text.empty()) {
+        return std::nullopt;
+    }
+    char* end = nullptr;
+    errno = 0;
+    const double value = std::strtod(text.c_str(), &end);
+    if (errno != 0 || end != text.c_str() + text.size() || !std::isfinite(value) || value < 0.0 ||
+        value > kMaxSeconds) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+std::optional<int> parseCount(const std::string& text) {
+    if (text.empty() || text[0] == '-' || text[0] == '+') {
+        return std::nullopt;
+    }
+    char* end = nullptr;
+    errno = 0;
+    const long value = std::strtol(text.c_str(), &end, 10);
+    if (errno != 0 || end != text.c_str() + text.size() || value < 1 || value > kMaxBenchFrames) {
+        return std::nullopt;
+    }
+    return static_cast<int>(value);
+}
+
+std::vector<std::string> splitCommas(const std::string& text) {
+    std::vector<std::string> parts;
+    std::string::size_type start = 0;
+    for (;;) {
+        const std::string::size_type comma = text.find(',', start);
+        parts.push_back(text.substr(start, comma - start));
+        if (comma == std::string::npos) {
+            return parts;
+        }
+        start = comma + 1;
+    }
+}
+
+std::string secondsError(const std::string& option, const std::string& value) {
+    return option + ": '" + value + "' is not a time in seconds (a number from 0 to 86400)";
+}
+
+ParsedOptions fail(std::string message) {
+    ParsedOptions result;
+    result.error = std::move(message);
+    return result;
+}
+
+} // namespace
+
+int secondsToPositionMs(double seconds) {
+    return static_cast<int>(std::llround(seconds * 1000.0));
+}
+
+ParsedOptions parseOptions(const std::vector<std::string>& args) {
+    Options options;
+    bool shotsGiven = false;
+    bool benchGiven = false;
+    bool framesGiven = false;
+    bool outGiven = false;
+
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        std::string name = args[i];
+        std::optional<std::string> inlineValue;
+        if (name.rfind("--", 0) == 0) {
+            const std::string::size_type eq = name.find('=');
+            if (eq != std::string::npos) {
+                inlineValue = name.substr(eq + 1);
+                name = name.substr(0, eq);
+            }
+        }
+        const bool takesValue = name == "--data" || name == "--start" || name == "--shot" ||
+                                name == "--out" || name == "--bench" || name == "--frames";
+        const bool isFlag = name == "--windowed" || name == "--fullscreen" || name == "--mute" ||
+                            name == "--help" || name == "-h";
+        if (!takesValue && !isFlag) {
+            return fail("unknown option '" + args[i] + "'");
+        }
+        if (isFlag && inlineValue) {
+            return fail(name + " takes no value");
+        }
+        std::string value;
+        if (takesValue) {
+            if (inlineValue) {
+                value = *inlineValue;
+            } else if (i + 1 < args.size()) {
+                value = args[++i];
+            } else {
+                return fail(name + " needs a value");
+            }
+        }
+
+        if (name == "--help" || name == "-h") {
+            options.mode = RunMode::Help;
+        } else if (name == "--windowed" || name == "--fullscreen") {
+            const DisplayChoice choice =
+                name == "--windowed" ? DisplayChoice::Windowed : DisplayChoice::FullScreen;
+            if (options.display != DisplayChoice::Ask && options.display != choice) {
+                return fail("--windowed and --fullscreen exclude each other");
+            }
+            options.display = choice;
+        } else if (name == "--mute") {
+            options.mute = true;
+        } else if (name == "--data") {
+            if (value.empty()) {
+                return fail("--data needs a folder");
+            }
+            options.dataDirectory = value;
+        } else if (name == "--start") {
+            const std::optional<double> seconds = parseSeconds(value);
+            if (!seconds) {
+                return fail(secondsError("--start", value));
+            }
+            options.hasStart = true;
+            options.startMs = secondsToPositionMs(*seconds);
+        } else if (name == "--shot") {
+            for (const std::string& part : splitCommas(value)) {
+                const std::optional<double> seconds = parseSeconds(part);
+                if (!seconds) {
+                    return fail(secondsError("--shot", part));
+                }
+                options.shotMs.push_back(secondsToPositionMs(*seconds));
+            }
+            shotsGiven = true;
+        } else if (name == "--out") {
+            if (value.empty()) {
+                return fail("--out needs a folder");
+            }
+            options.outDirectory = value;
+            outGiven = true;
+        } else if (name == "--bench") {
+            const std::vector<std::string> parts = splitCommas(value);
+            if (parts.size() != 2) {
+                return fail("--bench: '" + value + "' is not two times T0,T1 in seconds");
+            }
+            const std::optional<double> from = parseSeconds(parts[0]);
+            const std::optional<double> to = parseSeconds(parts[1]);
+            if (!from || !to) {
+                return fail(secondsError("--bench", !from ? parts[0] : parts[1]));
+            }
+            options.benchFromMs = secondsToPositionMs(*from);
+            options.benchToMs = secondsToPositionMs(*to);
+            if (options.benchFromMs > options.benchToMs) {
+                return fail("--bench: the first time must not be after the second");
+            }
+            if (options.benchToMs >= 325000) {
+                return fail("--bench: the times must lie before the end of the demo (325 s)");
+            }
+            benchGiven = true;
+        } else if (name == "--frames") {
+            const std::optional<int> frames = parseCount(value);
+            if (!frames) {
+                return fail("--frames: '" + value + "' is not a frame count from 1 to 100000");
+            }
+            options.benchFrames = *frames;
+            framesGiven = true;
+        }
+    }
+
+    if (options.mode == RunMode::Help) {
+        ParsedOptions result;
+        result.ok = true;
+        result.options = options;
+        return result;
+    }
+    if (shotsGiven && benchGiven) {
+        return fail("--shot and --bench exclude each other");
+    }
+    if (shotsGiven && !outGiven) {
+        return fail("--shot needs --out DIR (the folder the pictures go to)");
+    }
+    if (outGiven && !shotsGiven) {
+        return fail("--out only goes with --shot");
+    }
+    if (framesGiven && !benchGiven) {
+        return fail("--frames only goes with --bench");
+    }
+    if (shotsGiven || benchGiven) {
+        if (options.display != DisplayChoice::Ask) {
+            return fail(std::string(shotsGiven ? "--shot" : "--bench") +
+                        " renders offscreen: --windowed and --fullscreen do not apply");
+        }
+        if (options.hasStart) {
+            return fail(std::string(shotsGiven ? "--shot" : "--bench") +
+                        " gives its own times: --start does not apply");
+        }
+        options.mode = shotsGiven ? RunMode::Shots : RunMode::Bench;
+        if (benchGiven && !framesGiven) {
+            options.benchFrames = kDefaultBenchFrames;
+        }
+    }
+    ParsedOptions result;
+    result.ok = true;
+    result.options = options;
+    return result;
+}
+
+std::string usageText(const std::string& program) {
+    return "Usage: " + program +
+           " [options]\n"
+           "Quorlith Engine: a self-running, music-synchronised real-time 3D demo.\n"
+           "Without options the start dialog asks whether to run full screen.\n"
+           "\n"
+           "  --windowed          run in an 800 x 600 window, without the start dialog\n"
+           "  --fullscreen        run full screen, without the start dialog\n"
+           "  --data DIR          the data folder (default: data/ beside the program,\n"
+           "                      then data/ in the working directory)\n"
+           "  --start SECONDS     start the demo at this time\n"
+           "  --mute              no sound; the demo follows a silent clock\n"
+           "  --shot T[,T...]     render the frame at each demo time T (seconds) offscreen,\n"
+           "  --out DIR           without window or sound, into DIR/shot-<milliseconds>.png;\n"
+           "                      a time past the end (325 s) is reported and skipped, and\n"
+           "                      the exit status is then 1\n"
+           "  --bench T0,T1       render frames evenly spaced from T0 to T1 (seconds) offscreen\n"
+           "  --frames N          and print their median and mean frame time (default 100)\n"
+           "  --help              show this text\n"
+           "\n"
+           "Keys while running: Esc or F1 quit, Left/Right seek 0.5 s, Up/Down seek 5 s.\n";
+}
+
+std::string resolveDataDirectory(const std::string& asked, const std::string& programFolder,
+                                 bool (*isDirectory)(const std::string&)) {
+    if (!asked.empty()) {
+        return asked;
+    }
+    std::string besideProgram = "data";
+    if (!programFolder.empty()) {
+        besideProgram = programFolder;
+        if (besideProgram.back() != '/') {
+            besideProgram += '/';
+        }
+        besideProgram += "data";
+    }
+    if (isDirectory(besideProgram)) {
+        return besideProgram;
+    }
+    if (isDirectory("data")) {
+        return "data";
+    }
+    return besideProgram;
+}

@@ -1,0 +1,60 @@
+// The command line: none runs the demo exactly as always (start dialog first); the rest
+// skips the dialog, points at a data folder, starts later, mutes, or renders frames
+// offscreen for export and timing.
+#pragma once
+
+#include <string>
+#include <vector>
+
+enum class RunMode {
+    Demo,  // the live demo
+    Shots, // --shot: render frames at given times to PNG files, no window, no sound
+    Bench, // --bench: render frames offscreen and report frame times
+    Help,  // --help
+};
+
+enum class DisplayChoice {
+    Ask,        // the start dialog decides
+    Windowed,   // --windowed
+    FullScreen, // --fullscreen
+};
+
+struct Options {
+    RunMode mode = RunMode::Demo;
+    DisplayChoice display = DisplayChoice::Ask;
+    std::string dataDirectory; // empty: beside the executable, then ./data
+    bool hasStart = false;
+    int startMs = 0;
+    bool mute = false;
+    std::vector<int> shotMs;
+    std::string outDirectory;
+    int benchFromMs = 0;
+    int benchToMs = 0;
+    int benchFrames = 0;
+};
+
+struct ParsedOptions {
+    bool ok = false;
+    Options options;
+    std::string error; // set when !ok: what was wrong, in one line
+};
+
+inline constexpr int kDefaultBenchFrames = 100;
+inline constexpr int kMaxBenchFrames = 100000;
+inline constexpr double kMaxSeconds = 86400.0;
+
+// Parses the arguments after the program name.
+ParsedOptions parseOptions(const std::vector<std::string>& args);
+
+// A demo time in seconds as a whole-millisecond position, rounded to the nearest
+// millisecond (0.0005 s rounds up).
+int secondsToPositionMs(double seconds);
+
+// The text --help prints.
+std::string usageText(const std::string& program);
+
+// Where the data folder is: the one asked for, else "data" beside the executable when it
+// exists there, else "data" in the working directory when that exists, else the one
+// beside the executable (so messages name the expected place).
+std::string resolveDataDirectory(const std::string& asked, const std::string& programFolder,
+                                 bool (*isDirectory)(const std::string&));

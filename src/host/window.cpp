@@ -1,0 +1,231 @@
+#include "host/window.h"
+
+#include <SDL2/SDL.h>
+
+#include <string>
+
+#include "gfx/gl.h"
+#include "host/frame_target.h"
+#include "host/keys.h"
+#include "host/main_loop.h"
+#include "host/message_box.h"
+
+namespace {
+
+std::string windowError;
+FrameTarget fullScreenTarget;
+
+void releaseWindow(DemoWindow& window) {
+    if (window.glContext != nullptr) {
+        SDL_GL_MakeCurrent(window.windowHandle, nullptr);
+        SDL_GL_DeleteContext(window.glContext);
+        window.glContext = nullptr;
+    }
+    window.deviceContext = nullptr;
+    if (window.windowHandle != nullptr) {
+        SDL_DestroyWindow(window.windowHandle);
+        window.windowHandle = nullptr;
+    }
+}
+
+int fail(DemoWindow& window, const char* what) {
+    windowError = std::string(what) + ": " + SDL_GetError();
+    releaseWindow(window);
+    return 0;
+}
+
+void reportModeSwitchFailure(const std::string& reason) {
+    showErrorBox("Mode Switch Failed.\nRunning In Windowed Mode.", reason.c_str());
+}
+
+bool ownsWindowEvent(const DemoWindow& window, Uint32 windowId) {
+    return window.windowHandle != nullptr && windowId == SDL_GetWindowID(window.windowHandle);
+}
+
+// The size the view covers: the offscreen picture in full screen, else the client area.
+void currentViewSize(const DemoWindow& window, int& width, int& height) {
+    if (activeFrameTarget() == &fullScreenTarget) {
+        width = fullScreenTarget.width;
+        height = fullScreenTarget.height;
+    } else {
+        SDL_GetWindowSize(window.windowHandle, &width, &height);
+    }
+}
+
+} // namespace
+
+Uint32 toggleModeEventType() {
+    static const Uint32 type = SDL_RegisterEvents(1);
+    return type;
+}
+
+int registerDemoClass(const ApplicationInfo&) {
+    return 1;
+}
+void unregisterDemoClass(const ApplicationInfo&) {}
+
+int setFullscreenMode(int, int, int) {
+    SDL_DisplayMode desktop;
+    return SDL_GetDesktopDisplayMode(0, &desktop) == 0 && desktop.w > 0 && desktop.h > 0 ? 1 : 0;
+}
+
+void setDemoGlAttributes(int colorBits) {
+    const int pixelBits = colorBits & 0xFF;
+    const int channelBits = pixelBits >= 24 ? 8 : pixelBits >= 15 ? 5 : 1;
+    SDL_GL_ResetAttributes();
+    SDL_GL_SetAttribute(SDL_GL_RED_SIZE, channelBits);
+    SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, channelBits);
+    SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, channelBits);
+    SDL_GL_SetAttribute(SDL_GL_ALPHA_SIZE, 0);
+    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 16);
+    SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 0);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
+}
+
+int createDemoWindow(DemoWindow& window) {
+    windowError.clear();
+    window.windowHandle = nullptr;
+    window.deviceContext = nullptr;
+    window.glContext = nullptr;
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+        windowError = std::string("no display: ") + SDL_GetError();
+        return 0;
+    }
+    setDemoGlAttributes(window.colorBits);
+
+    const Uint32 windowedFlags = SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE;
+    if (window.fullScreen != 0) {
+        if (setFullscreenMode(window.width, window.height, window.colorBits) != 0) {
+            window.windowHandle = SDL_CreateWindow(window.title, 0, 0, window.width, window.height,
+                                                   SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN |
+                                                       SDL_WINDOW_FULLSCREEN_DESKTOP);
+            if (window.windowHandle == nullptr) {
+                reportModeSwitchFailure(SDL_GetError());
+                window.fullScreen = 0;
+            }
+        } else {
+            reportModeSwitchFailure(std::string("no desktop to cover: ") + SDL_GetError());
+            window.fullScreen = 0;
+        }
+    }
+    if (window.windowHandle == nullptr) {
+        window.windowHandle =
+            SDL_CreateWindow(window.title, 0, 0, window.width, window.height, windowedFlags);
+        if (window.windowHandle == nullptr) {
+            return fail(window, "the window cannot be made");
+        }
+    }
+    window.deviceContext = window.windowHandle;
+
+    window.glContext = SDL_GL_CreateContext(window.windowHandle);
+    if (window.glContext == nullptr) {
+        return fail(window, "no OpenGL context");
+    }
+    if (SDL_GL_MakeCurrent(window.windowHandle, window.glContext) != 0) {
+        return fail(window, "the OpenGL context cannot be made current");
+    }
+
+    setActiveFrameTarget(nullptr);
+    if (window.fullScreen != 0) {
+        std::string reason;
+        if (createFrameTarget(fullScreenTarget, window.width, window.height, &reason)) {
+            setActiveFrameTarget(&fullScreenTarget);
+            SDL_ShowCursor(SDL_DISABLE);
+        } else {
+            reportModeSwitchFailure(reason);
+            window.fullScreen = 0;
+            SDL_SetWindowFullscreen(window.windowHandle, 0);
+            SDL_SetWindowResizable(window.windowHandle, SDL_TRUE);
+            SDL_SetWindowSize(window.windowHandle, window.width, window.height);
+        }
+    }
+
+    SDL_GL_SetSwapInterval(1);
+    SDL_DisableScreenSaver();
+    SDL_ShowWindow(window.windowHandle);
+    window.visible = 1;
+    resizeView(window.width, window.height);
+    window.keyState->fill(0);
+    window.lastTick = SDL_GetTicks();
+    return 1;
+}
+
+const char* lastWindowError() {
+    return windowError.c_str();
+}
+
+void resizeView(int width, int height) {
+    glViewport(0, 0, width, height);
+    if (height == 0) {
+        return;
+    }
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    gluPerspective(45.0, static_cast<double>(width) / static_cast<double>(height), 1.0, 100.0);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+}
+
+int demoWindowProc(DemoWindow& window, const SDL_Event& event) {
+    if (event.type == SDL_WINDOWEVENT) {
+        if (!ownsWindowEvent(window, event.window.windowID)) {
+            return 0;
+        }
+        int width = 0;
+        int height = 0;
+        switch (event.window.event) {
+        case SDL_WINDOWEVENT_SIZE_CHANGED:
+            window.visible = 1;
+            currentViewSize(window, width, height);
+            if (activeFrameTarget() != &fullScreenTarget) {
+                width = event.window.data1;
+                height = event.window.data2;
+            }
+            resizeView(width, height);
+            return 1;
+        case SDL_WINDOWEVENT_RESTORED:
+        case SDL_WINDOWEVENT_MAXIMIZED:
+            window.visible = 1;
+            currentViewSize(window, width, height);
+            resizeView(width, height);
+            return 1;
+        case SDL_WINDOWEVENT_MINIMIZED:
+            window.visible = 0;
+            return 1;
+        case SDL_WINDOWEVENT_CLOSE:
+            requestQuit(window);
+            return 1;
+        default:
+            return 0;
+        }
+    }
+    if (event.type == SDL_KEYDOWN || event.type == SDL_KEYUP) {
+        if (window.keyState == nullptr ||
+            (event.key.windowID != 0 && !ownsWindowEvent(window, event.key.windowID))) {
+            return 0;
+        }
+        recordKey(*window.keyState, event.key.keysym.sym, event.key.keysym.mod,
+                  event.type == SDL_KEYDOWN);
+        return 1;
+    }
+    if (event.type == toggleModeEventType() && event.user.code == kToggleModeMessage) {
+        fullScreenPreference = fullScreenPreference == 1 ? 0 : 1;
+        SDL_Event quit{};
+        quit.type = SDL_QUIT;
+        SDL_PushEvent(&quit);
+        return 1;
+    }
+    return 0;
+}
+
+void presentFrame(const DemoWindow& window) {
+    const FrameTarget* target = activeFrameTarget();
+    if (target == nullptr || target != &fullScreenTarget || window.windowHandle == nullptr) {
+        return;
+    }
+    int width = 0;
+    int height = 0;
+    SDL_GL_GetDrawableSize(window.windowHandle, &width, &height);
+    presentFrameTarget(*target, width, height);
+}

@@ -1,0 +1,43 @@
+// The one demo window with its GL context (double-buffered, 16-bit depth, compatibility
+// profile for OpenGL 1.1 immediate mode, GLU and the ARB shader objects), the 3D
+// projection, and the window's event handler that keeps the key flags and `visible`.
+#pragma once
+
+#include <SDL2/SDL_events.h>
+
+#include "host/demo_window.h"
+
+// The message the F1 key posts (WM_USER + 1 where the demo began), carried in the code of
+// an SDL user event.
+inline constexpr int kToggleModeMessage = 1025;
+// The SDL event type of the toggle message.
+Uint32 toggleModeEventType();
+
+// SDL keeps no window classes, so nothing can fail here: always 1.
+int registerDemoClass(const ApplicationInfo& app);
+void unregisterDemoClass(const ApplicationInfo& app);
+
+// Whether full screen can be had: a desktop exists to cover (the picture is scaled onto it
+// with black bars, so no 800 x 600 display mode is needed). 1 if so, else 0.
+int setFullscreenMode(int width, int height, int bits);
+
+// Makes the window, its GL context (current) and, in full screen, the 800 x 600 picture
+// the frames are drawn into. 1 on success, with the window shown, `visible` 1, the view
+// set, the keys cleared and `lastTick` taken; 0 with everything made so far released and
+// the handle fields null (lastWindowError says why).
+int createDemoWindow(DemoWindow& window);
+const char* lastWindowError();
+
+// Viewport over the whole client area and the 45 degree perspective (near 1, far 100) all
+// scenes are drawn under. A height of 0 sets the viewport only.
+void resizeView(int width, int height);
+
+// The window's event handler: sizes, minimise and restore, close, keys, the toggle
+// message. Returns 1 when the event was the window's.
+int demoWindowProc(DemoWindow& window, const SDL_Event& event);
+
+// After a frame: in full screen, scales the 800 x 600 picture onto the screen.
+void presentFrame(const DemoWindow& window);
+
+// The GL attributes of the demo's pixel format, set before a GL window is made.
+void setDemoGlAttributes(int colorBits);

@@ -1,0 +1,26 @@
+# Every way of ending the running demo gives exit status 0: F1 (ends it like Esc) and
+# closing the window (the window manager's WM_DELETE_WINDOW). Esc is in host_window.sh.
+source "$(dirname "$0")/lib/common.bash"
+run_under_xvfb
+
+end_with() {
+    local how=$1 pid wid
+    "$QUORLITH" --windowed --mute >"$SCRATCH/out.txt" 2>"$SCRATCH/err.txt" &
+    pid=$!
+    wid=$(wait_for_window "^Quorlith Engine" 30) || fail "$how: no demo window"
+    case $how in
+    F1)
+        focus_window "$wid"
+        hold_key F1
+        ;;
+    close)
+        send_wm_delete "$wid"
+        ;;
+    esac
+    wait_for_exit "$pid" 10
+    [ "$EXIT_STATUS" = "0" ] || fail "$how ended with status $EXIT_STATUS; stderr: $(cat "$SCRATCH/err.txt")"
+}
+
+end_with F1
+end_with close
+echo "PASS host_quit"

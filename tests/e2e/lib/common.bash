@@ -1,0 +1,135 @@
+# Shared by the end-to-end tests: each script runs as `bash script <quorlith> <build dir>`
+# and re-runs itself inside its own Xvfb server.
+set -u
+
+QUORLITH=${1:?usage: script <quorlith binary> <build dir>}
+BUILD_DIR=${2:?usage: script <quorlith binary> <build dir>}
+E2E_LIB=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+
+# Re-runs the calling script under xvfb-run unless already inside one.
+run_under_xvfb() {
+    if [ -z "${QUORLITH_E2E_IN_XVFB:-}" ]; then
+        QUORLITH_E2E_IN_XVFB=1 exec xvfb-run -a -s "-screen 0 1024x768x24" \
+            bash "$0" "$QUORLITH" "$BUILD_DIR"
+    fi
+    unset SDL_VIDEODRIVER
+    export SDL_AUDIODRIVER=dummy
+    make_scratch
+}
+
+fail() {
+    echo "FAIL: $*" >&2
+    exit 1
+}
+
+# A scratch folder removed when the script ends.
+make_scratch() {
+    SCRATCH=$(mktemp -d)
+    trap 'rm -rf "$SCRATCH"' EXIT
+}
+
+# Prints the id of the first visible window whose name matches, waiting up to $2 seconds.
+wait_for_window() {
+    local name=$1 seconds=${2:-30} id i
+    for ((i = 0; i < seconds * 10; i++)); do
+        id=$(xdotool search --onlyvisible --name "$name" 2>/dev/null | head -n 1)
+        if [ -n "$id" ]; then
+            echo "$id"
+            return 0
+        fi
+        sleep 0.1
+    done
+    return 1
+}
+
+# Prints the id of the first visible window of a process, waiting up to $2 seconds.
+wait_for_pid_window() {
+    local pid=$1 seconds=${2:-30} id i
+    for ((i = 0; i < seconds * 10; i++)); do
+        id=$(xdotool search --onlyvisible --pid "$pid" 2>/dev/null | head -n 1)
+        if [ -n "$id" ]; then
+            echo "$id"
+            return 0
+        fi
+        sleep 0.1
+    done
+    return 1
+}
+
+# The window's title.
+window_title() {
+    xprop -id "$1" WM_NAME | sed -n 's/^WM_NAME([A-Z_0-9]*) = "\(.*\)"$/\1/p'
+}
+
+# The demo time the title shows.
+title_time() {
+    window_title "$1" | sed -n 's/^Quorlith Engine - Time: \([0-9.]*\)$/\1/p'
+}
+
+# Waits up to $2 seconds for child process $1 to end and sets EXIT_STATUS to its exit
+# status ("timeout" when it had to be killed).
+wait_for_exit() {
+    local pid=$1 seconds=${2:-10} i
+    for ((i = 0; i < seconds * 10; i++)); do
+        if ! kill -0 "$pid" 2>/dev/null; then
+            wait "$pid"
+            EXIT_STATUS=$?
+            return 0
+        fi
+        sleep 0.1
+    done
+    kill "$pid" 2>/dev/null
+    wait "$pid" 2>/dev/null
+    EXIT_STATUS=timeout
+    return 1
+}
+
+# Builds the helper that sends WM_DELETE_WINDOW as a window manager would.
+send_wm_delete() {
+    local helper
+    helper=$(build_helper send_wm_delete) || exit 1
+    "$helper" "$1"
+}
+
+# Points the pointer (and so the keyboard focus: no window manager) at a window.
+focus_window() {
+    xdotool mousemove --window "$1" 20 20
+    sleep 0.1
+}
+
+# Builds one of the small X helpers in lib/ into the build folder; prints its path.
+build_helper() {
+    local name=$1 helper="$BUILD_DIR/e2e-tools/$1"
+    if [ ! -x "$helper" ] || [ "$E2E_LIB/$name.c" -nt "$helper" ]; then
+        mkdir -p "$BUILD_DIR/e2e-tools"
+        cc -O1 -o "$helper" "$E2E_LIB/$name.c" -lX11 || fail "cannot build $name"
+    fi
+    echo "$helper"
+}
+
+# Starts the minimal window manager (full-screen requests are a window manager's job).
+start_window_manager() {
+    local helper
+    helper=$(build_helper mini_wm) || exit 1
+    "$helper" >"$SCRATCH/wm.txt" 2>&1 &
+    WM_PID=$!
+    for ((i = 0; i < 50; i++)); do
+        grep -q ready "$SCRATCH/wm.txt" 2>/dev/null && return 0
+        sleep 0.1
+    done
+    fail "the window manager did not start"
+}
+
+# Holds a key for a moment: the demo reads keys as levels once per frame, so a press and
+# release that arrive between two frames would never be seen.
+hold_key() {
+    xdotool keydown "$1"
+    sleep "${2:-0.2}"
+    xdotool keyup "$1"
+}
+
+# Clicks at a point of a window, once the program has seen the pointer arrive there.
+click_at() {
+    xdotool mousemove --window "$1" "$2" "$3" sleep 0.15 click 1
+    sleep 0.1
+}
