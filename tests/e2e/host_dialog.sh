@@ -48,7 +48,7 @@ wait "$watcher"
 # 2. Keyboard: Tab to "FullScreen", Space toggles it, Enter is "OK": full screen.
 start_dialog
 xdotool key Tab space Return
-wid=$(wait_for_window "^Quorlith Engine" 30) || fail "no demo window after Enter"
+wid=$(wait_for_window "^Quorlith Engine - Time: " 30) || fail "no demo window after Enter"
 size=$(xwininfo -id "$wid" | awk '/Width:/ {w=$2} /Height:/ {h=$2} END {print w "x" h}')
 [ "$size" = "1024x768" ] || fail "full screen window is $size, not the whole 1024x768 screen"
 focus_window "$wid"
@@ -61,7 +61,7 @@ start_dialog
 click_at "$dialog" $FULLSCREEN_X $FULLSCREEN_Y
 click_at "$dialog" $FULLSCREEN_X $FULLSCREEN_Y
 click_at "$dialog" $OK_X $OK_Y
-wid=$(wait_for_window "^Quorlith Engine" 30) || fail "no demo window after \"OK\""
+wid=$(wait_for_window "^Quorlith Engine - Time: " 30) || fail "no demo window after \"OK\""
 size=$(xwininfo -id "$wid" | awk '/Width:/ {w=$2} /Height:/ {h=$2} END {print w "x" h}')
 [ "$size" = "800x600" ] || fail "window after \"OK\" is $size, not 800x600"
 send_wm_delete "$wid"

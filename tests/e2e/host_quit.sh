@@ -7,7 +7,7 @@ end_with() {
     local how=$1 pid wid
     "$QUORLITH" --windowed --mute >"$SCRATCH/out.txt" 2>"$SCRATCH/err.txt" &
     pid=$!
-    wid=$(wait_for_window "^Quorlith Engine" 30) || fail "$how: no demo window"
+    wid=$(wait_for_window "^Quorlith Engine - Time: " 30) || fail "$how: no demo window"
     case $how in
     F1)
         focus_window "$wid"

@@ -6,12 +6,12 @@ run_under_xvfb
 
 "$QUORLITH" --windowed --mute >"$SCRATCH/out.txt" 2>"$SCRATCH/err.txt" &
 pid=$!
-wid=$(wait_for_window "^Quorlith Engine" 30) || fail "no demo window"
+wid=$(wait_for_window "^Quorlith Engine - Time: " 30) || fail "no demo window"
 
 size=$(xwininfo -id "$wid" | awk '/Width:/ {w=$2} /Height:/ {h=$2} END {print w "x" h}')
 [ "$size" = "800x600" ] || fail "client area is $size, not 800x600"
 
-# The first title carries a small time, then it grows with the clock.
+# The first title (once start-up is done) carries a small time, then it grows with the clock.
 first=$(title_time "$wid")
 [ -n "$first" ] || fail "title '$(window_title "$wid")' does not show the time"
 awk -v t="$first" 'BEGIN { exit !(t >= 0 && t < 3) }' || fail "first title time $first is not small"
