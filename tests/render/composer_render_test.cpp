@@ -114,6 +114,44 @@ TEST_F(ComposerRender, BackdropFillsTheScreenThroughThePresentQuad) {
     EXPECT_GT(frame.meanDifference(later), 1.0); // it scrolls
 }
 
+// Every scene, seen through the whole frame (backgrounds, post-process, overlays), shows a
+// lit picture inside the letterbox that moves within a second.
+TEST_F(ComposerRender, EveryScenePlaysAMovingPictureInItsWindow) {
+    for (float t : {100.0f, 140.0f, 160.0f, 180.0f, 200.0f, 230.0f, 258.0f, 279.0f}) {
+        const Frame now = frameAt(t);
+        const Frame later = frameAt(t + 1.0f);
+        EXPECT_GT(now.countBrighter(0, 60, 800, 540, 90), 800 * 480 / 10) << "t = " << t;
+        EXPECT_GT(now.meanDifference(later), 1.0) << "t = " << t;
+    }
+}
+
+// Without a post-process program the quad still carries the picture, unblurred: the frame
+// differs from the processed one but shows the same scene.
+TEST_F(ComposerRender, WithoutTheShaderThePictureShowsUnprocessed) {
+    ShaderProgram* program = PostProcessProgram;
+    ASSERT_NE(program, nullptr);
+    const Frame processed = frameAt(160.0f);
+    PostProcessProgram = nullptr;
+    const Frame plain = frameAt(160.0f);
+    PostProcessProgram = program;
+    EXPECT_GT(plain.countBrighter(0, 60, 800, 540, 90), 800 * 480 / 4);
+    EXPECT_GT(processed.meanDifference(plain), 0.5);
+    EXPECT_LT(processed.meanDifference(plain), 40.0);
+}
+
+// The program ends after the frame whose time passes 325 s, never before.
+TEST_F(ComposerRender, TheDemoEndsOncePast325Seconds) {
+    static int ends = 0;
+    setEndProcessHook([] { ++ends; });
+    setMusicPositionMs(324999);
+    composeFrame();
+    EXPECT_EQ(ends, 0);
+    setMusicPositionMs(325000); // 325.0000153 s
+    composeFrame();
+    EXPECT_EQ(ends, 1);
+    setEndProcessHook(nullptr);
+}
+
 TEST_F(ComposerRender, CreditsRiseOverBlack) {
     const Frame frame = frameAt(295.0f);
     EXPECT_GT(frame.countBrighter(150, 60, 662, 540, 300), 200);
