@@ -18,14 +18,11 @@ bool replaceExtensions = false;
 const char* extensionString = nullptr;
 std::deque<GLenum> pendingErrors; // reported before whatever the driver has
 
-template <class Proc> Proc realGl(const char* name) {
-    return reinterpret_cast<Proc>(dlsym(RTLD_NEXT, name));
-}
-
 } // namespace
 
 extern "C" const GLubyte* glGetString(GLenum name) {
-    static const auto real = realGl<const GLubyte* (*)(GLenum)>("glGetString");
+    static const auto real =
+        reinterpret_cast<const GLubyte* (*)(GLenum)>(dlsym(RTLD_NEXT, "glGetString"));
     if (name == GL_EXTENSIONS && replaceExtensions) {
         return reinterpret_cast<const GLubyte*>(extensionString);
     }
@@ -33,7 +30,7 @@ extern "C" const GLubyte* glGetString(GLenum name) {
 }
 
 extern "C" GLenum glGetError() {
-    static const auto real = realGl<GLenum (*)()>("glGetError");
+    static const auto real = reinterpret_cast<GLenum (*)()>(dlsym(RTLD_NEXT, "glGetError"));
     if (!pendingErrors.empty()) {
         const GLenum error = pendingErrors.front();
         pendingErrors.pop_front();
@@ -58,22 +55,18 @@ class DriverStrings : public ::testing::Test {
 };
 
 std::string errorText(GLenum error) {
-    const auto* text = reinterpret_cast<const char*>(gluErrorString(error));
-    return text != nullptr ? text : "";
+    return reinterpret_cast<const char*>(gluErrorString(error));
 }
 
 } // namespace
 
 TEST_F(DriverStrings, ExtensionNamesMatchAsPlainSubstrings) {
     EXPECT_TRUE(hasGlExtension("GL_ARB_shader_objects")); // the driver's own string
-
     replaceExtensions = true;
     extensionString = "GL_EXT_texture GL_ARB_vertex_shader_tessellated GL_ARB_shader_objects";
     EXPECT_TRUE(hasGlExtension("GL_ARB_vertex_shader")); // leading part of a longer name
-    EXPECT_TRUE(hasGlExtension("GL_ARB_shader_objects"));
     EXPECT_TRUE(hasGlExtension("shader_obj"));
     EXPECT_FALSE(hasGlExtension("GL_ARB_fragment_shader"));
-
     extensionString = nullptr;
     EXPECT_FALSE(hasGlExtension("GL_ARB_shader_objects"));
 }
@@ -86,43 +79,21 @@ TEST_F(DriverStrings, EachMissingNameGivesOneUnflushedWarning) {
     EXPECT_EQ(capture.written(), "");
     EXPECT_EQ(capture.finish(), "**warning** GL_ARB_shading_language_100 not defined!!\n");
     EXPECT_TRUE(GlslAvailable); // the names only warn
-
-    // No string at all: every name is missing; a program is still made.
-    extensionString = nullptr;
-    StdoutCapture all;
-    {
-        ShaderProgram program;
-        EXPECT_NE(program.handle, 0u);
-    }
-    EXPECT_EQ(all.finish(), "**warning** GL_ARB_shader_objects not defined!!\n"
-                            "**warning** GL_ARB_vertex_shader not defined!!\n"
-                            "**warning** GL_ARB_fragment_shader not defined!!\n"
-                            "**warning** GL_ARB_shading_language_100 not defined!!\n");
 }
 
-TEST_F(DriverStrings, EveryPendingErrorGetsItsOwnLineInOrder) {
-    pendingErrors = {GL_INVALID_VALUE, GL_OUT_OF_MEMORY};
+// Two pending errors, a queued one and then the one the driver really holds: a flushed line
+// each, in order; after that nothing is pending and nothing is written.
+TEST_F(DriverStrings, EveryPendingErrorGetsItsOwnFlushedLineInOrder) {
+    glEnable(0x7fff); // not a capability: GL_INVALID_ENUM
+    pendingErrors = {GL_INVALID_VALUE};
     StdoutCapture capture;
     EXPECT_TRUE(reportGlErrors("glsl_shaders.cpp", 77));
     const std::string expected = "GL Error #1281(" + errorText(GL_INVALID_VALUE) +
-                                 ")  in File glsl_shaders.cpp at line: 77\n"
-                                 "GL Error #1285(" +
-                                 errorText(GL_OUT_OF_MEMORY) +
+                                 ")  in File glsl_shaders.cpp at line: 77\nGL Error #1280(" +
+                                 errorText(GL_INVALID_ENUM) +
                                  ")  in File glsl_shaders.cpp at line: 77\n";
     EXPECT_EQ(capture.written(), expected);
     EXPECT_EQ(capture.finish(), expected);
-    EXPECT_TRUE(pendingErrors.empty());
-
-    // A queued code first, then the one the driver really holds; a code GLU cannot name
-    // gets an empty description.
-    glEnable(0x7fff);
-    pendingErrors = {0x1234};
-    StdoutCapture mixed;
-    EXPECT_TRUE(reportGlErrors("glsl_shaders.cpp", 5));
-    EXPECT_EQ(mixed.finish(), "GL Error #4660()  in File glsl_shaders.cpp at line: 5\n"
-                              "GL Error #1280(" +
-                                  errorText(GL_INVALID_ENUM) +
-                                  ")  in File glsl_shaders.cpp at line: 5\n");
 
     StdoutCapture quiet;
     EXPECT_FALSE(reportGlErrors("glsl_shaders.cpp", 6));

@@ -1,27 +1,15 @@
 // The post-process pass as the frame composer runs it, for the render test and the benchmark:
-// a test picture drawn into the 512 x 512 corner, copied into a texture and stretched over
-// 800 x 600, plain or through a program with its four uniforms.
+// a test picture drawn into the 512 x 512 corner, then the demo's own render target pass
+// (copy, stretched over 800 x 600), plain or through a program with its four uniforms.
 #pragma once
 
-#include <cstdint>
-#include <vector>
-
 #include "gfx/gl.h"
-#include "gfx/screen_projection.h"
 #include "shader/glsl_shaders.h"
+#include "timeline/passes.h"
 
 namespace postprocess {
 
-inline constexpr int kSquare = 512;
-
-inline void fillRect(float x0, float y0, float x1, float y1) {
-    glBegin(GL_QUADS);
-    glVertex2f(x0, y0);
-    glVertex2f(x0, y1);
-    glVertex2f(x1, y1);
-    glVertex2f(x1, y0);
-    glEnd();
-}
+inline constexpr int kSquare = kRenderTargetSize;
 
 // A bright pattern on black, y up: a white block, a thin white bar, a red block and a dim grey
 // block that is too dark to glow.
@@ -36,28 +24,26 @@ inline void drawPicture() {
     glLoadIdentity();
     glDisable(GL_DEPTH_TEST);
     glColor3f(1, 1, 1);
-    fillRect(192, 192, 320, 320);
-    fillRect(64, 40, 448, 44);
+    glRectf(192, 192, 320, 320);
+    glRectf(64, 40, 448, 44);
     glColor3f(1, 0.1f, 0.1f);
-    fillRect(380, 380, 460, 460);
+    glRectf(380, 380, 460, 460);
     glColor3f(0.2f, 0.2f, 0.2f);
-    fillRect(40, 380, 120, 460);
+    glRectf(40, 380, 120, 460);
     glColor3f(1, 1, 1);
     glEnable(GL_DEPTH_TEST);
 }
 
+// The demo's render target, made in the current context and deleted with the pass.
 class PostProcessPass {
   public:
-    PostProcessPass() {
-        glGenTextures(1, &texture_);
-        glBindTexture(GL_TEXTURE_2D, texture_);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-        std::vector<uint8_t> black(kSquare * kSquare * 4, 0);
-        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB8, kSquare, kSquare, 0, GL_RGB, GL_UNSIGNED_BYTE,
-                     black.data());
+    PostProcessPass() { createRenderTarget(); }
+    ~PostProcessPass() {
+        glDeleteTextures(1, &renderTargetTexture);
+        renderTargetTexture = 0;
     }
-    ~PostProcessPass() { glDeleteTextures(1, &texture_); }
+    PostProcessPass(const PostProcessPass&) = delete;
+    PostProcessPass& operator=(const PostProcessPass&) = delete;
 
     // The composer's sequence: the program (if any) with its four uniforms around the copy and
     // the stretched quad.
@@ -69,33 +55,11 @@ class PostProcessPass {
             program->setUniformFloat("slider2", slider2);
             program->setUniformFloat("time", time);
         }
-        glBindTexture(GL_TEXTURE_2D, texture_);
-        glCopyTexImage2D(GL_TEXTURE_2D, 0, GL_RGB8, 0, 0, kSquare, kSquare, 0);
-        glViewport(0, 0, 800, 600);
-        beginBackdropProjection();
-        glEnable(GL_TEXTURE_2D);
-        glDisable(GL_DEPTH_TEST);
-        glBindTexture(GL_TEXTURE_2D, texture_);
-        glBegin(GL_QUADS);
-        glTexCoord2f(0, 1);
-        glVertex2f(-5, 0);
-        glTexCoord2f(0, 0);
-        glVertex2f(-5, 600);
-        glTexCoord2f(1, 0);
-        glVertex2f(805, 600);
-        glTexCoord2f(1, 1);
-        glVertex2f(805, 0);
-        glEnd();
-        endScreenProjection();
-        glEnable(GL_DEPTH_TEST);
-        glDisable(GL_TEXTURE_2D);
+        presentRenderTarget(kSquare);
         if (program != nullptr) {
             program->endUse();
         }
     }
-
-  private:
-    GLuint texture_ = 0;
 };
 
 } // namespace postprocess

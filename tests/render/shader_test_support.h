@@ -2,7 +2,6 @@
 // recorder for message boxes and a scratch folder for shader files.
 #pragma once
 
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -73,11 +72,8 @@ inline void recordBox(const char* text) {
 // A fresh folder under the system's temporary directory, removed with its files.
 class ScratchDir {
   public:
-    ScratchDir() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "shaderXXXXXX").string();
-        if (mkdtemp(pattern.data()) != nullptr) {
-            path_ = pattern;
-        }
+    ScratchDir() : path_((std::filesystem::temp_directory_path() / "shaderXXXXXX").string()) {
+        mkdtemp(path_.data());
     }
     ~ScratchDir() {
         std::error_code ignored;
@@ -88,14 +84,13 @@ class ScratchDir {
 
     // Writes the bytes as they are and returns the file's path.
     std::string write(const std::string& name, const std::string& bytes) const {
-        const std::string path = (path_ / name).string();
-        std::ofstream(path, std::ios::binary) << bytes;
-        return path;
+        std::ofstream(pathOf(name), std::ios::binary) << bytes;
+        return pathOf(name);
     }
-    std::string pathOf(const std::string& name) const { return (path_ / name).string(); }
+    std::string pathOf(const std::string& name) const { return path_ + "/" + name; }
 
   private:
-    std::filesystem::path path_;
+    std::string path_;
 };
 
 // The post-process shaders as the build copies them beside the executable.
@@ -104,18 +99,12 @@ inline std::string builtShaderPath(const char* name) {
 }
 
 // Sources the tests build programs from.
-inline const char* const kPassVertex = "void main()\n"
-                                       "{\n"
-                                       "    gl_TexCoord[0] = gl_MultiTexCoord0;\n"
-                                       "    gl_Position = ftransform();\n"
-                                       "}\n";
+inline const char* const kPassVertex =
+    "void main() { gl_TexCoord[0] = gl_MultiTexCoord0; gl_Position = ftransform(); }\n";
 inline const char* const kFourUniformFragment =
     "uniform sampler2D texture;\n"
-    "uniform float slider;\n"
-    "uniform float slider2;\n"
-    "uniform float time;\n"
-    "void main()\n"
-    "{\n"
+    "uniform float slider, slider2, time;\n"
+    "void main() {\n"
     "    vec4 c = texture2D(texture, gl_TexCoord[0].st);\n"
     "    gl_FragColor = c * slider2 + vec4(slider, time, 0.0, 0.0);\n"
     "}\n";
