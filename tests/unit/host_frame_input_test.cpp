@@ -1,3 +1,5 @@
+// The per-frame update: the window title, the seek keys (from the previous frame's time,
+// several held at once), Esc and F1.
 #include <gtest/gtest.h>
 
 #include <SDL2/SDL.h>
@@ -5,6 +7,7 @@
 #include <cfloat>
 #include <cmath>
 #include <cstring>
+#include <initializer_list>
 #include <limits>
 #include <string>
 
@@ -14,8 +17,6 @@
 
 namespace {
 
-constexpr char kPrefix[] = "Quorlith Engine - Time: ";
-
 std::string titleFor(float t) {
     char buffer[kTitleBufferSize];
     std::memset(buffer, 'x', sizeof buffer);
@@ -24,22 +25,19 @@ std::string titleFor(float t) {
     return buffer;
 }
 
-TEST(Title, FixedNotationWithSixDecimals) {
-    EXPECT_EQ(titleFor(0.0f), "Quorlith Engine - Time: 0.000000");
-    EXPECT_EQ(titleFor(12.345f), "Quorlith Engine - Time: 12.345000");
-    EXPECT_EQ(titleFor(demoTimeFromPositionMs(170000)), "Quorlith Engine - Time: 170.000015");
-    EXPECT_EQ(titleFor(-0.3f), "Quorlith Engine - Time: -0.300000");
-}
-
-TEST(Title, HugeAndOddTimesStayInsideTheBuffer) {
-    for (const float t : {1e30f, -1e30f, FLT_MAX, -FLT_MAX, std::numeric_limits<float>::infinity(),
-                          std::numeric_limits<float>::quiet_NaN()}) {
+TEST(Title, SixDecimalsAndHugeOrOddTimesStayInsideTheBuffer) {
+    const std::string prefix = "Quorlith Engine - Time: ";
+    EXPECT_EQ(titleFor(0.0f), prefix + "0.000000");
+    EXPECT_EQ(titleFor(12.345f), prefix + "12.345000");
+    EXPECT_EQ(titleFor(demoTimeFromPositionMs(170000)), prefix + "170.000015");
+    EXPECT_EQ(titleFor(-0.3f), prefix + "-0.300000");
+    EXPECT_EQ(titleFor(1e30f), prefix + "1000000015047466219876688855040.000000");
+    EXPECT_EQ(titleFor(std::numeric_limits<float>::infinity()), prefix + "inf");
+    for (const float t : {-1e30f, FLT_MAX, -FLT_MAX, std::numeric_limits<float>::quiet_NaN()}) {
         const std::string title = titleFor(t);
-        EXPECT_EQ(title.rfind(kPrefix, 0), 0u) << title;
+        EXPECT_EQ(title.rfind(prefix, 0), 0u) << title;
         EXPECT_LT(title.size(), static_cast<std::size_t>(kTitleBufferSize));
     }
-    EXPECT_EQ(titleFor(1e30f), "Quorlith Engine - Time: 1000000015047466219876688855040.000000");
-    EXPECT_EQ(titleFor(std::numeric_limits<float>::infinity()), "Quorlith Engine - Time: inf");
 }
 
 // The per-frame update on the clock set by hand, with a window record that has no window.
@@ -49,8 +47,6 @@ class FrameInput : public ::testing::Test {
         ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_EVENTS), 0) << SDL_GetError();
         SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
         setClockSource(ClockSource::Manual);
-        keys.fill(0);
-        window = DemoWindow{};
         window.keyState = &keys;
         window.title = kDemoTitle;
         bindFrameInput(&window, &keys);
@@ -59,7 +55,6 @@ class FrameInput : public ::testing::Test {
         bindFrameInput(nullptr, nullptr);
         SDL_QuitSubSystem(SDL_INIT_EVENTS);
     }
-
     // One frame as the loop runs it: the update, then the composer's clock step.
     void frame() {
         updateFrameInput(16);
@@ -68,6 +63,18 @@ class FrameInput : public ::testing::Test {
     void startAt(int ms) {
         setMusicPositionMs(ms);
         updateDemoTime();
+    }
+    // Where the clock is after `frames` frames from startMs with the keys held.
+    int seek(int startMs, std::initializer_list<int> held, int frames = 1) {
+        keys.fill(0);
+        for (const int key : held) {
+            keys[key] = 1;
+        }
+        startAt(startMs);
+        for (int i = 0; i < frames; ++i) {
+            frame();
+        }
+        return musicPositionMs();
     }
     int pending(Uint32 type) {
         SDL_PumpEvents();
@@ -78,68 +85,33 @@ class FrameInput : public ::testing::Test {
     DemoWindow window{};
 };
 
-TEST_F(FrameInput, EachHeldSeekKeyActsOnEveryFrame) {
-    startAt(10000);
-    keys[vk::Right] = 1;
-    for (int i = 0; i < 10; ++i) {
-        frame();
-    }
-    EXPECT_EQ(musicPositionMs(), 15000);
-    keys[vk::Right] = 0;
-    keys[vk::Left] = 1;
-    frame();
-    EXPECT_EQ(musicPositionMs(), 14500);
-    keys[vk::Left] = 0;
-    keys[vk::Up] = 1;
-    frame();
-    EXPECT_EQ(musicPositionMs(), 19500);
-    keys[vk::Up] = 0;
-    keys[vk::Down] = 1;
-    frame();
-    EXPECT_EQ(musicPositionMs(), 14500);
-}
-
-TEST_F(FrameInput, SeveralKeysSeekFromTheSameBaseAndTheLastWins) {
-    startAt(100000);
-    keys[vk::Up] = 1;
-    keys[vk::Down] = 1;
-    frame();
-    EXPECT_EQ(musicPositionMs(), 95000);
-
-    startAt(100000);
-    keys.fill(0);
-    keys[vk::Left] = 1;
-    keys[vk::Right] = 1;
-    frame();
-    EXPECT_EQ(musicPositionMs(), 100500);
-
-    startAt(100000);
-    keys[vk::Up] = 1; // Left, Right, Up held: Up is tested after both
-    frame();
-    EXPECT_EQ(musicPositionMs(), 105000);
-}
-
-TEST_F(FrameInput, TheBaseIsThePreviousFramesTime) {
+TEST_F(FrameInput, HeldSeekKeysActEveryFrameFromTheSameBaseAndTheLastWins) {
+    EXPECT_EQ(seek(10000, {vk::Right}, 10), 15000);
+    EXPECT_EQ(seek(15000, {vk::Left}), 14500);
+    EXPECT_EQ(seek(14500, {vk::Up}), 19500);
+    EXPECT_EQ(seek(19500, {vk::Down}), 14500);
+    EXPECT_EQ(seek(100000, {vk::Up, vk::Down}), 95000);
+    EXPECT_EQ(seek(100000, {vk::Left, vk::Right}), 100500);
+    EXPECT_EQ(seek(100000, {vk::Left, vk::Right, vk::Up}), 105000); // Up is tested after both
+    // The base is the previous frame's time, not where the clock has moved on to since.
     startAt(12345);
-    setMusicPositionMs(20000); // the clock moved on, the frame has not read it yet
+    setMusicPositionMs(20000);
+    keys.fill(0);
     keys[vk::Right] = 1;
     updateFrameInput(16);
     EXPECT_EQ(musicPositionMs(), 12845);
 }
 
 TEST_F(FrameInput, TitleShowsThePreviousFramesTimeEveryFrame) {
-    startAt(0);
-    updateFrameInput(0);
-    EXPECT_STREQ(currentTitle(), "Quorlith Engine - Time: 0.000000");
-    startAt(12345);
-    updateFrameInput(16);
-    EXPECT_STREQ(currentTitle(), "Quorlith Engine - Time: 12.345000");
-    startAt(150000);
-    updateFrameInput(16);
-    EXPECT_STREQ(currentTitle(), "Quorlith Engine - Time: 150.000000");
+    for (const auto& [ms, title] : {std::pair{0, "0.000000"}, std::pair{12345, "12.345000"},
+                                    std::pair{150000, "150.000000"}}) {
+        startAt(ms);
+        updateFrameInput(16);
+        EXPECT_EQ(currentTitle(), std::string("Quorlith Engine - Time: ") + title);
+    }
 }
 
-TEST_F(FrameInput, EscPostsTheQuitMessageAndStopsTheDemo) {
+TEST_F(FrameInput, EscQuitsAndF1PostsTheToggleWhichFlipsThePreferenceAndQuits) {
     demoRunning = 1;
     startAt(5000);
     keys[vk::Escape] = 1;
@@ -147,12 +119,11 @@ TEST_F(FrameInput, EscPostsTheQuitMessageAndStopsTheDemo) {
     EXPECT_EQ(demoRunning, 0);
     EXPECT_EQ(pending(SDL_QUIT), 1);
     EXPECT_EQ(musicPositionMs(), 5000);
-}
 
-TEST_F(FrameInput, F1PostsTheToggleWhichFlipsThePreferenceAndQuits) {
+    SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
     demoRunning = 1;
     fullScreenPreference = 0;
-    startAt(5000);
+    keys[vk::Escape] = 0;
     keys[vk::F1] = 1;
     frame();
     EXPECT_EQ(demoRunning, 1);
@@ -161,21 +132,10 @@ TEST_F(FrameInput, F1PostsTheToggleWhichFlipsThePreferenceAndQuits) {
               1);
     EXPECT_EQ(event.user.code, kToggleModeMessage);
     EXPECT_EQ(pending(SDL_QUIT), 0);
-
     EXPECT_EQ(demoWindowProc(window, event), 1);
     EXPECT_EQ(fullScreenPreference, 1);
     EXPECT_EQ(demoRunning, 1);
     EXPECT_EQ(pending(SDL_QUIT), 1);
-}
-
-TEST_F(FrameInput, NothingHappensWithoutAWindowRecord) {
-    bindFrameInput(nullptr, nullptr);
-    startAt(3000);
-    keys[vk::Right] = 1;
-    keys[vk::Escape] = 1;
-    frame();
-    EXPECT_EQ(musicPositionMs(), 3000);
-    EXPECT_EQ(pending(SDL_QUIT), 0);
 }
 
 } // namespace
