@@ -10,10 +10,8 @@
 
 #include "gfx/gl.h"
 
-namespace {
-// Keeps the GL driver's libraries mapped after the context is gone. Without this, closing
-// the last context unloads them, and LeakSanitizer can no longer tell the driver's own
-// process-lifetime allocations from ours.
+// Without this, closing the last context unloads the driver, and LeakSanitizer can no longer
+// tell the driver's own process-lifetime allocations from ours.
 void pinGraphicsDrivers() {
     dl_iterate_phdr(
         [](dl_phdr_info* info, size_t, void*) {
@@ -27,7 +25,6 @@ void pinGraphicsDrivers() {
         },
         nullptr);
 }
-} // namespace
 
 OffscreenGl::OffscreenGl(int width, int height) : width_(width), height_(height) {
     SDL_SetHint(SDL_HINT_VIDEODRIVER, "offscreen");

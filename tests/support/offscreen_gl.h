@@ -8,6 +8,10 @@
 
 struct SDL_Window;
 
+// Keeps the GL driver's libraries mapped once a context has been made, so that LeakSanitizer
+// can still attribute the driver's process-lifetime allocations after the context is gone.
+void pinGraphicsDrivers();
+
 class OffscreenGl {
   public:
     OffscreenGl(int width = 800, int height = 600);

@@ -45,6 +45,9 @@ class DemoWindowTest : public ::testing::Test {
         window.fullScreen = fullScreen;
         const bool made = createDemoWindow(window) == 1;
         EXPECT_TRUE(made) << "no demo window: " << lastWindowError();
+        if (made) {
+            pinGraphicsDrivers();
+        }
         return made;
     }
     // A window event (kind) or, for SDL_KEYDOWN / SDL_KEYUP, a key event, sent to this
