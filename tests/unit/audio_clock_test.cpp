@@ -12,20 +12,11 @@
 #include "audio/clock_math.h"
 #include "audio/music.h"
 #include "support/mp3_tools.h"
+#include "support/music_fixture.h"
 
 namespace {
 
-class MusicClock : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        closeMusic();
-        setClockSource(ClockSource::Manual);
-    }
-    void TearDown() override {
-        closeMusic();
-        setClockSource(ClockSource::Device);
-    }
-};
+class MusicClock : public MusicFixture {};
 
 TEST(ClockMath, DemoTimeIsPositionTimesTheFloatThousandth) {
     EXPECT_EQ(demoTimeFromPositionMs(12345), 12.345f);

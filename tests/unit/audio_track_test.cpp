@@ -12,6 +12,7 @@
 #include "audio/clock_math.h"
 #include "audio/music.h"
 #include "support/mp3_tools.h"
+#include "support/music_fixture.h"
 
 namespace {
 
@@ -38,17 +39,7 @@ int64_t msSince(Clock::time_point t) {
     return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - t).count();
 }
 
-class Track : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        closeMusic();
-        setClockSource(ClockSource::Manual);
-    }
-    void TearDown() override {
-        closeMusic();
-        setClockSource(ClockSource::Device);
-    }
-};
+class Track : public MusicFixture {};
 
 // What the spectrum analyses after a seek by hand is the decoded track ending exactly at
 // the asked position: compared with a decode from the start, and with where clicks were

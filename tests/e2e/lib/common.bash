@@ -28,11 +28,12 @@ make_scratch() {
     trap 'rm -rf "$SCRATCH"' EXIT
 }
 
-# Prints the id of the first visible window whose name matches, waiting up to $2 seconds.
-wait_for_window() {
-    local name=$1 seconds=${2:-30} id i
+# Prints the id of the first visible window xdotool finds with the given search flag and
+# value (--name REGEX or --pid PID), waiting up to $3 seconds.
+wait_for_search() {
+    local flag=$1 value=$2 seconds=${3:-30} id i
     for ((i = 0; i < seconds * 10; i++)); do
-        id=$(xdotool search --onlyvisible --name "$name" 2>/dev/null | head -n 1)
+        id=$(xdotool search --onlyvisible "$flag" "$value" 2>/dev/null | head -n 1)
         if [ -n "$id" ]; then
             echo "$id"
             return 0
@@ -42,19 +43,9 @@ wait_for_window() {
     return 1
 }
 
-# Prints the id of the first visible window of a process, waiting up to $2 seconds.
-wait_for_pid_window() {
-    local pid=$1 seconds=${2:-30} id i
-    for ((i = 0; i < seconds * 10; i++)); do
-        id=$(xdotool search --onlyvisible --pid "$pid" 2>/dev/null | head -n 1)
-        if [ -n "$id" ]; then
-            echo "$id"
-            return 0
-        fi
-        sleep 0.1
-    done
-    return 1
-}
+# The first visible window whose name matches $1, or of process $1, waiting up to $2 seconds.
+wait_for_window() { wait_for_search --name "$1" "${2:-30}"; }
+wait_for_pid_window() { wait_for_search --pid "$1" "${2:-30}"; }
 
 # The window's title.
 window_title() {
