@@ -7,7 +7,10 @@ end_with() {
     local how=$1 pid wid
     "$QUORLITH" --windowed --mute >"$SCRATCH/out.txt" 2>"$SCRATCH/err.txt" &
     pid=$!
-    wid=$(wait_for_window "^Quorlith Engine - Time: " 30) || fail "$how: no demo window"
+    wid=$(wait_for_window "^Quorlith Engine - Time: " 30) ||
+        fail "$how: no demo window (process $(kill -0 "$pid" 2>/dev/null && echo running || echo gone);" \
+            "titles: $(xdotool search --name . getwindowname %@ 2>/dev/null | tr '\n' '|');" \
+            "stderr: $(cat "$SCRATCH/err.txt"))"
     case $how in
     F1)
         focus_window "$wid"
