@@ -27,7 +27,7 @@ timeout 3 xprop -spy -id "$wid" WM_NAME >"$SCRATCH/spy.txt" &
 spy=$!
 sleep 0.3
 xdotool keydown Right
-sleep 0.05
+sleep 0.3 # several frames, even on a loaded machine
 xdotool keyup Right
 sleep 0.3
 kill "$spy" 2>/dev/null
