@@ -11,6 +11,7 @@
 #include "audio/music.h"
 #include "host/demo_window.h"
 #include "host/frame_export.h"
+#include "host/gl_lookup.h"
 #include "host/main_loop.h"
 #include "host/message_box.h"
 #include "host/options.h"
@@ -37,9 +38,6 @@ bool isDirectory(const std::string& path) {
     return std::filesystem::is_directory(path, ignored);
 }
 
-void* lookUpGl(const char* name) {
-    return SDL_GL_GetProcAddress(name);
-}
 void shaderMessageBox(const char* text) {
     showErrorBox(text);
 }
@@ -111,6 +109,7 @@ int runQuorlith(int argc, char** argv) {
     }
 
     setClockSource(options.mute ? ClockSource::WallClock : ClockSource::Device);
+    setPictureDelayMs(options.avOffsetMs);
     switch (options.display) {
     case DisplayChoice::Ask:
         runStartDialog(demoWindow);
@@ -139,7 +138,7 @@ int runQuorlith(int argc, char** argv) {
         unregisterDemoClass(applicationInfo);
         return 0;
     }
-    setGlProcLookup(lookUpGl);
+    setGlProcLookup(lookUpGlEntryPoint);
     setShaderMessageBox(shaderMessageBox);
     setEndProcessHook(endProcess);
     startDemo(demoWindow, keyState);

@@ -14,8 +14,10 @@
 #include "audio/music.h"
 #include "gfx/gl.h"
 #include "host/frame_target.h"
+#include "host/gl_lookup.h"
 #include "host/main_loop.h"
 #include "host/message_box.h"
+#include "host/video_driver.h"
 #include "host/window.h"
 #include "shader/glsl_shaders.h"
 #include "timeline/composer.h"
@@ -35,32 +37,8 @@ void noteEnd() {
     endRequested = true;
 }
 
-void* lookUpGl(const char* name) {
-    return SDL_GL_GetProcAddress(name);
-}
 void shaderBoxToStderr(const char* text) {
     showErrorBox(text);
-}
-
-bool noDisplay() {
-    const char* x11 = std::getenv("DISPLAY");
-    const char* wayland = std::getenv("WAYLAND_DISPLAY");
-    return (x11 == nullptr || x11[0] == '\0') && (wayland == nullptr || wayland[0] == '\0');
-}
-
-bool startVideo() {
-    if (std::getenv("SDL_VIDEODRIVER") == nullptr && noDisplay()) {
-        SDL_SetHint(SDL_HINT_VIDEODRIVER, "offscreen");
-    }
-    if (SDL_InitSubSystem(SDL_INIT_VIDEO) == 0) {
-        return true;
-    }
-    const char* hint = SDL_GetHint(SDL_HINT_VIDEODRIVER);
-    if (hint != nullptr && std::string(hint) == "offscreen") {
-        return false;
-    }
-    SDL_SetHint(SDL_HINT_VIDEODRIVER, "offscreen");
-    return SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
 }
 
 // A hidden window with the demo's GL context, the offscreen picture bound for every frame,
@@ -68,7 +46,7 @@ bool startVideo() {
 bool openOffscreen(OffscreenRun& run) {
     setMessageBoxesEnabled(false);
     setShaderMessageBox(shaderBoxToStderr);
-    if (!startVideo()) {
+    if (!startVideo(VideoUse::Offline)) {
         std::fprintf(stderr, "quorlith: no video driver for offscreen frames (%s)\n",
                      SDL_GetError());
         return false;
@@ -95,7 +73,7 @@ bool openOffscreen(OffscreenRun& run) {
         std::fprintf(stderr, "quorlith: no offscreen picture: %s\n", reason.c_str());
         return false;
     }
-    setGlProcLookup(lookUpGl);
+    setGlProcLookup(lookUpGlEntryPoint);
     setEndProcessHook(noteEnd);
     setClockSource(ClockSource::Manual);
     setActiveFrameTarget(&run.target);

@@ -7,6 +7,7 @@
 #include <cstdio>
 
 #include "host/main_loop.h"
+#include "host/video_driver.h"
 #include "host/wait_event.h"
 #include "timeline/startup.h"
 
@@ -390,7 +391,7 @@ void applyStartChoice(DemoWindow& window, bool fullScreenChecked) {
 }
 
 bool runStartDialog(DemoWindow& window) {
-    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+    if (!startVideo(VideoUse::Live)) {
         std::fprintf(stderr,
                      "quorlith: the start dialog cannot be shown (%s); full screen stands\n",
                      SDL_GetError());

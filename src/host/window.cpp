@@ -9,6 +9,7 @@
 #include "host/keys.h"
 #include "host/main_loop.h"
 #include "host/message_box.h"
+#include "host/video_driver.h"
 
 namespace {
 
@@ -88,8 +89,8 @@ int createDemoWindow(DemoWindow& window) {
     window.windowHandle = nullptr;
     window.deviceContext = nullptr;
     window.glContext = nullptr;
-    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
-        windowError = std::string("no display: ") + SDL_GetError();
+    if (!startVideo(VideoUse::Live)) {
+        windowError = SDL_GetError();
         return 0;
     }
     setDemoGlAttributes(window.colorBits);
@@ -207,6 +208,10 @@ int demoWindowProc(DemoWindow& window, const SDL_Event& event) {
         }
         recordKey(*window.keyState, event.key.keysym.sym, event.key.keysym.mod,
                   event.type == SDL_KEYDOWN);
+        if (window.visible == 0) {
+            // No frame sees a key while minimised, not even once the window is back.
+            forgetKeyPresses(*window.keyState);
+        }
         return 1;
     }
     if (event.type == toggleModeEventType() && event.user.code == kToggleModeMessage) {

@@ -9,6 +9,7 @@
 #include <link.h>
 
 #include "gfx/gl.h"
+#include "host/gl_lookup.h"
 
 // Without this, closing the last context unloads the driver, and LeakSanitizer can no longer
 // tell the driver's own process-lifetime allocations from ours.
@@ -73,5 +74,5 @@ std::vector<uint8_t> OffscreenGl::readPixels() const {
 }
 
 void* OffscreenGl::lookup(const char* name) {
-    return SDL_GL_GetProcAddress(name);
+    return lookUpGlEntryPoint(name);
 }

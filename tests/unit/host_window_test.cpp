@@ -12,6 +12,7 @@
 
 #include "gfx/gl.h"
 #include "host/frame_target.h"
+#include "host/gl_lookup.h"
 #include "host/main_loop.h"
 #include "host/message_box.h"
 #include "host/window.h"
@@ -153,9 +154,14 @@ TEST_F(DemoWindowTest, ResizeSetsTheViewButNotForZeroHeightAndMinimiseHides) {
 TEST_F(DemoWindowTest, KeysAreLevelsAndClosingPostsTheQuitMessage) {
     ASSERT_TRUE(create(0));
     EXPECT_EQ(send(SDL_KEYDOWN, SDLK_RIGHT), 1);
-    EXPECT_EQ(keys[vk::Right], 1);
+    EXPECT_EQ(keys[vk::Right], kKeyDown | kKeyPressedUnseen);
     send(SDL_KEYUP, SDLK_RIGHT);
-    EXPECT_EQ(keys[vk::Right], 0);
+    EXPECT_EQ(keys[vk::Right], kKeyPressedUnseen); // the tap still counts for the next frame
+    window.visible = 0; // minimised: a tap is for no frame, not even once restored
+    send(SDL_KEYDOWN, SDLK_LEFT);
+    send(SDL_KEYUP, SDLK_LEFT);
+    EXPECT_EQ(keys[vk::Left], 0);
+    window.visible = 1;
     EXPECT_EQ(send(SDL_KEYDOWN, SDLK_UP, 0, 0, true), 0); // another window's key
     EXPECT_EQ(keys[vk::Up], 0);
 
@@ -222,3 +228,37 @@ TEST(FrameTarget, PresentScalesWithBlackBarsAndReadsTopRowFirst) {
 }
 
 } // namespace
+
+// The shader module's lookup: nothing without a context, and an ARB shader call only where
+// its extension is listed as a whole name (GLX would hand out a stub for any name).
+TEST(GlLookup, ArbShaderCallsNeedTheirExtensionListedAndAContext) {
+    static int stub;
+    const auto find = [](const char*) -> void* { return &stub; };
+    const char* both = "GL_EXT_a GL_ARB_shader_objects GL_ARB_vertex_shader GL_EXT_b";
+    const struct {
+        const char* extensions;
+        const char* name;
+        bool found;
+    } cases[] = {
+        {both, "glCreateProgramObjectARB", true},
+        {both, "glGetAttribLocationARB", true},
+        {"GL_ARB_shader_objects", "glUniformMatrix4fvARB", true},
+        {"GL_ARB_shader_objects", "glBindAttribLocationARB", false},
+        {"GL_ARB_vertex_shader", "glGetActiveAttribARB", true},
+        {"GL_ARB_vertex_shader", "glLinkProgramARB", false},
+        {"GL_ARB_shader_objects_x GL_ARB_vertex_shaderX", "glLinkProgramARB", false},
+        {"GL_ARB_shader_objects_x GL_ARB_vertex_shaderX", "glGetAttribLocationARB", false},
+        {"XGL_ARB_shader_objects", "glUseProgramObjectARB", false},
+        {"", "glUseProgramObjectARB", false},
+        {nullptr, "glUseProgramObjectARB", false},
+        {nullptr, "glGenFramebuffers", true}, // not an ARB shader call: passed on
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(lookUpEntryPoint(c.name, true, c.extensions, find) != nullptr, c.found)
+            << c.name << " with '" << (c.extensions ? c.extensions : "(null)") << "'";
+        EXPECT_EQ(lookUpEntryPoint(c.name, false, c.extensions, find), nullptr) << c.name;
+    }
+    // The real lookup without a current context.
+    SDL_GL_MakeCurrent(nullptr, nullptr);
+    EXPECT_EQ(lookUpGlEntryPoint("glCreateProgramObjectARB"), nullptr);
+}

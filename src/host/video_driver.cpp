@@ -1,0 +1,61 @@
+#include "host/video_driver.h"
+
+#include <SDL2/SDL.h>
+
+#include <cstdlib>
+#include <string>
+
+namespace {
+
+bool userChoseDriver() {
+    const char* named = std::getenv("SDL_VIDEODRIVER");
+    return named != nullptr && named[0] != '\0';
+}
+
+bool environmentNames(const char* variable) {
+    const char* value = std::getenv(variable);
+    return value != nullptr && value[0] != '\0';
+}
+
+bool startWith(const char* driver) {
+    SDL_SetHintWithPriority(SDL_HINT_VIDEODRIVER, driver, SDL_HINT_OVERRIDE);
+    return SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
+}
+
+bool startLive() {
+    std::string reasons;
+    for (const char* driver : kLiveVideoDrivers) {
+        if (startWith(driver)) {
+            return true;
+        }
+        reasons += std::string(reasons.empty() ? "" : "; ") + driver + ": " + SDL_GetError();
+    }
+    SDL_SetError("no display could be opened (%s)", reasons.c_str());
+    return false;
+}
+
+// Nothing is shown, so a display that is named but cannot be reached (or a driver that
+// does not start) is no reason to fail: the offscreen driver serves.
+bool startOffline() {
+    if (!userChoseDriver() && !environmentNames("DISPLAY") &&
+        !environmentNames("WAYLAND_DISPLAY")) {
+        return startWith("offscreen");
+    }
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) == 0) {
+        return true;
+    }
+    const char* hint = SDL_GetHint(SDL_HINT_VIDEODRIVER);
+    return (hint == nullptr || std::string(hint) != "offscreen") && startWith("offscreen");
+}
+
+} // namespace
+
+bool startVideo(VideoUse use) {
+    if (SDL_WasInit(SDL_INIT_VIDEO) != 0) {
+        return SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
+    }
+    if (use == VideoUse::Offline) {
+        return startOffline();
+    }
+    return userChoseDriver() ? SDL_InitSubSystem(SDL_INIT_VIDEO) == 0 : startLive();
+}
