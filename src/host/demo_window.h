@@ -9,8 +9,12 @@ struct SDL_Window;
 
 inline constexpr int kKeyCount = 256;
 
-// One flag per Win32 virtual-key code: 1 while the key is down, 0 otherwise.
+// One flag per Win32 virtual-key code: bit 0 is set while the key is down, bit 1 from a
+// press until the next frame has seen it, so a tap shorter than a frame still counts once.
+// Nonzero means "down" for the frame.
 using KeyState = std::array<std::int32_t, kKeyCount>;
+inline constexpr std::int32_t kKeyDown = 1;
+inline constexpr std::int32_t kKeyPressedUnseen = 2;
 
 // The virtual-key codes the per-frame update reads.
 namespace vk {

@@ -1,5 +1,7 @@
 #include "host/keys.h"
 
+#include <iterator>
+
 namespace {
 
 struct KeyPair {
@@ -58,14 +60,54 @@ bool isSystemKey(SDL_Keycode key, Uint16 modifiers) {
     return key == SDLK_LALT || key == SDLK_RALT || key == SDLK_F10 || (modifiers & KMOD_ALT) != 0;
 }
 
+namespace {
+
+// The keypad keys that are arrows without NumLock, and the code each one's press set.
+struct KeypadArrow {
+    SDL_Keycode key;
+    int arrow;
+};
+constexpr KeypadArrow kKeypadArrows[] = {
+    {SDLK_KP_4, 37}, {SDLK_KP_8, 38}, {SDLK_KP_6, 39}, {SDLK_KP_2, 40}};
+int keypadPressCode[std::size(kKeypadArrows)] = {-1, -1, -1, -1};
+
+// The code a press or release stands for.
+int keyCode(SDL_Keycode key, Uint16 modifiers, bool down) {
+    for (std::size_t i = 0; i < std::size(kKeypadArrows); ++i) {
+        if (kKeypadArrows[i].key != key) {
+            continue;
+        }
+        if (down) {
+            keypadPressCode[i] =
+                (modifiers & KMOD_NUM) != 0 ? virtualKeyCode(key) : kKeypadArrows[i].arrow;
+        }
+        const int code = keypadPressCode[i] >= 0       ? keypadPressCode[i]
+                         : (modifiers & KMOD_NUM) != 0 ? virtualKeyCode(key)
+                                                       : kKeypadArrows[i].arrow;
+        if (!down) {
+            keypadPressCode[i] = -1;
+        }
+        return code;
+    }
+    return virtualKeyCode(key);
+}
+
+} // namespace
+
 void recordKey(KeyState& keys, SDL_Keycode key, Uint16 modifiers, bool down) {
-    const int code = virtualKeyCode(key);
+    const int code = keyCode(key, modifiers, down);
     if (code < 0 || code >= kKeyCount) {
         return;
     }
     if (!down) {
-        keys[code] = 0;
+        keys[code] &= ~kKeyDown;
     } else if (!isSystemKey(key, modifiers)) {
-        keys[code] = 1;
+        keys[code] = kKeyDown | kKeyPressedUnseen;
+    }
+}
+
+void forgetKeyPresses(KeyState& keys) {
+    for (std::int32_t& key : keys) {
+        key &= kKeyDown;
     }
 }

@@ -12,6 +12,12 @@ int virtualKeyCode(SDL_Keycode key);
 // presses are not recorded.
 bool isSystemKey(SDL_Keycode key, Uint16 modifiers);
 
-// Applies one key press or release to the flags. Codes outside 0..255 change nothing; a
-// release always clears its flag, so a key let go while Alt is held does not stick.
+// Applies one key press or release to the flags. Codes outside 0..255 change nothing. A
+// press sets the key down and pressed; a release clears "down" only, so the press still
+// counts for the next frame, and always, so a key let go while Alt is held does not stick.
+// With NumLock off the keypad's 4, 6, 8 and 2 are the arrow keys; a release clears what its
+// press set, whatever NumLock says by then.
 void recordKey(KeyState& keys, SDL_Keycode key, Uint16 modifiers, bool down);
+
+// After a frame has acted on the keys: presses are seen, only held keys stay down.
+void forgetKeyPresses(KeyState& keys);

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 #include <utility>
+#include <vector>
 
 #include "host/keys.h"
 
@@ -35,16 +36,48 @@ TEST(KeyMapping, TheDemosKeysAndOthersSensibly) {
     }
 }
 
-TEST(KeyRecording, LevelsFollowPressAndRelease) {
-    KeyState keys{};
-    recordKey(keys, SDLK_RIGHT, KMOD_NONE, true);
-    recordKey(keys, SDLK_RIGHT, KMOD_NONE, true); // auto-repeat
-    recordKey(keys, SDLK_UP, KMOD_SHIFT, true);
-    EXPECT_EQ(keys[vk::Right], 1);
-    EXPECT_EQ(keys[vk::Up], 1);
-    recordKey(keys, SDLK_RIGHT, KMOD_NONE, false);
-    EXPECT_EQ(keys[vk::Right], 0);
-    EXPECT_EQ(keys[vk::Up], 1);
+// Whether a key counts as down for the next frame, and for the one after it.
+TEST(KeyRecording, PressesCountUntilAFrameSawThemAndKeypadArrowsFollowNumLock) {
+    struct Event {
+        SDL_Keycode key;
+        Uint16 modifiers;
+        bool down;
+    };
+    const struct {
+        std::vector<Event> events;
+        int code;
+        bool nextFrame;
+        bool frameAfter;
+    } cases[] = {
+        {{{SDLK_RIGHT, KMOD_NONE, true}}, vk::Right, true, true},
+        {{{SDLK_RIGHT, KMOD_NONE, true}, {SDLK_RIGHT, KMOD_NONE, false}}, vk::Right, true, false},
+        {{{SDLK_UP, KMOD_SHIFT, true}, {SDLK_UP, KMOD_NONE, true}}, vk::Up, true, true},
+        {{{SDLK_UP, KMOD_NONE, true}}, vk::Right, false, false},
+        {{{SDLK_KP_4, KMOD_NONE, true}}, vk::Left, true, true},
+        {{{SDLK_KP_8, KMOD_NONE, true}}, vk::Up, true, true},
+        {{{SDLK_KP_2, KMOD_NONE, true}}, vk::Down, true, true},
+        {{{SDLK_KP_4, KMOD_NUM, true}}, 100, true, true},
+        {{{SDLK_KP_4, KMOD_NUM, true}}, vk::Left, false, false},
+        // NumLock changed while held: the release clears what the press set.
+        {{{SDLK_KP_6, KMOD_NONE, true}, {SDLK_KP_6, KMOD_NUM, false}}, vk::Right, true, false},
+        {{{SDLK_KP_8, KMOD_NUM, true}, {SDLK_KP_8, KMOD_NONE, false}}, 104, true, false},
+        {{{SDLK_KP_7, KMOD_NONE, true}}, 103, true, true},
+    };
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        KeyState keys{};
+        for (const Event& e : cases[i].events) {
+            recordKey(keys, e.key, e.modifiers, e.down);
+        }
+        EXPECT_EQ(keys[cases[i].code] != 0, cases[i].nextFrame) << "case " << i;
+        forgetKeyPresses(keys);
+        EXPECT_EQ(keys[cases[i].code] != 0, cases[i].frameAfter) << "case " << i;
+        for (const Event& e : cases[i].events) {
+            recordKey(keys, e.key, e.modifiers, false);
+        }
+        forgetKeyPresses(keys);
+        EXPECT_TRUE(std::all_of(keys.begin(), keys.end(), [](auto k) { return k == 0; }))
+            << "case " << i;
+    }
 }
 
 TEST(KeyRecording, SystemKeysAndKeysWithoutACodeAreNotRecorded) {
@@ -58,6 +91,7 @@ TEST(KeyRecording, SystemKeysAndKeysWithoutACodeAreNotRecorded) {
     // A key pressed alone and let go while Alt is held does not stick.
     recordKey(keys, SDLK_LEFT, KMOD_NONE, true);
     recordKey(keys, SDLK_LEFT, KMOD_LALT, false);
+    forgetKeyPresses(keys);
     EXPECT_TRUE(std::all_of(keys.begin(), keys.end(), [](auto k) { return k == 0; }));
 }
 
