@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdio>
+#include <limits>
 #include <memory>
 #include <vector>
 
@@ -37,7 +38,10 @@ struct MusicState {
     std::vector<unsigned char> bytes; // the whole file, unchanged while a track is open
     bool trackOpen = false;
     int64_t lengthFrames = 0;
-    ClockAnchor clock; // the wall clock or the clock set by hand
+    ClockAnchor clock;       // the wall clock or the clock set by hand
+    bool deviceLost = false; // silent since the device went away; plays again when one comes
+    int pictureDelayMs = 0;
+    float heardTime = 0.0f; // the position heard at the last updateDemoTime, in seconds
     float demoTime = 0.0f;
     SpectrumState spectrum;
 };
@@ -61,19 +65,28 @@ void startSilentClock(MusicState& m, ClockSource source, int64_t frame) {
                           wall ? endFrame(m) : frame};
 }
 
+// The device went away: the silent clock takes over at the frame last heard.
+void loseDevice(MusicState& m) {
+    const int64_t frame = std::min(playbackFrame(steadySeconds()), m.lengthFrames);
+    std::fputs("quorlith: the sound device stopped; the music clock goes on silently\n", stderr);
+    suspendPlayback();
+    startSilentClock(m, ClockSource::WallClock, frame);
+    m.deviceLost = true;
+}
+
 int64_t currentFrame(MusicState& m) {
     if (m.active == ClockSource::Device) {
-        const double now = steadySeconds();
-        const int64_t frame = std::min(playbackFrame(now), m.lengthFrames);
         if (!playbackLost()) {
-            return frame;
+            return std::min(playbackFrame(steadySeconds()), m.lengthFrames);
         }
-        std::fputs("quorlith: the sound device stopped; the music clock goes on silently\n",
-                   stderr);
-        stopPlayback();
-        startSilentClock(m, ClockSource::WallClock, frame);
+        loseDevice(m);
     }
     return frameAt(m.clock, steadySeconds());
+}
+
+// The frame `ms` milliseconds before `frame` (after it for a negative `ms`).
+int64_t framesBefore(int64_t frame, int ms) {
+    return ms >= 0 ? frame - framesFromMs(ms) : frame + framesFromMs(-static_cast<int64_t>(ms));
 }
 
 void moveTo(MusicState& m, int64_t frame) {
@@ -162,6 +175,8 @@ void closeMusic() {
     m.lengthFrames = 0;
     m.active = ClockSource::Manual;
     m.clock = ClockAnchor{};
+    m.deviceLost = false;
+    m.heardTime = 0.0f;
     m.demoTime = 0.0f;
 }
 
@@ -210,15 +225,47 @@ void enableSpectrum() {
     s.enabled = true;
 }
 
+void setPictureDelayMs(int ms) {
+    music().pictureDelayMs = std::clamp(ms, -kMaxPictureDelayMs, kMaxPictureDelayMs);
+}
+
 void updateDemoTime() {
-    music().demoTime = demoTimeFromPositionMs(musicPositionMs());
+    MusicState& m = music();
+    const int heard = musicPositionMs();
+    const int64_t drawn = std::max<int64_t>(int64_t{heard} - m.pictureDelayMs, 0);
+    m.heardTime = demoTimeFromPositionMs(heard);
+    m.demoTime = demoTimeFromPositionMs(
+        static_cast<int>(std::min<int64_t>(drawn, std::numeric_limits<int>::max())));
 }
 float demoTime() {
     return music().demoTime;
 }
 
 void seekMusic(float deltaMs) {
-    setMusicPositionMs(seekTargetMs(music().demoTime, deltaMs));
+    setMusicPositionMs(seekTargetMs(music().heardTime, deltaMs));
+}
+
+void soundDeviceRemoved(unsigned device) {
+    MusicState& m = music();
+    if (m.active == ClockSource::Device && device != 0 && device == playbackDevice()) {
+        loseDevice(m);
+    }
+}
+
+void soundDeviceAdded() {
+    MusicState& m = music();
+    if (!m.deviceLost || m.active != ClockSource::WallClock) {
+        return;
+    }
+    const int64_t frame = frameAt(m.clock, steadySeconds());
+    std::string error;
+    if (!resumePlayback(frame, error)) {
+        std::fprintf(stderr, "quorlith: the sound device did not open again (%s)\n", error.c_str());
+        return;
+    }
+    std::fputs("quorlith: a sound device is back; the music plays on\n", stderr);
+    m.active = ClockSource::Device;
+    m.deviceLost = false;
 }
 
 int musicPositionMs() {
@@ -241,7 +288,8 @@ void captureSpectrum() {
         clearSpectrum(s);
         return;
     }
-    fillSpectrumSamples(s, currentFrame(m));
+    const int64_t drawn = framesBefore(currentFrame(m), m.pictureDelayMs);
+    fillSpectrumSamples(s, std::clamp<int64_t>(drawn, 0, m.lengthFrames));
     s.analyser->analyse(s.samples.data(), s.bins.data());
     std::copy_n(s.bins.begin(), kSpectrumBufferSize, SpectrumBuffer);
 }

@@ -36,14 +36,28 @@ void enableSpectrum();
 // demo time 0, spectrum off and zero). The chosen clock source is kept.
 void closeMusic();
 
-// First step of every frame: demo time = (float)position_ms * 0.001f.
+// How much later than it is heard the picture shows the music, in milliseconds (negative:
+// earlier), for outputs with their own latency. Default 0; kept across tracks.
+inline constexpr int kMaxPictureDelayMs = 2000;
+void setPictureDelayMs(int ms);
+
+// First step of every frame: demo time = (float)drawn_ms * 0.001f, where the drawn position
+// is the position heard less the picture delay, never below 0.
 void updateDemoTime();
 // The demo time set by the last updateDemoTime (0 before the first frame).
 float demoTime();
 
-// New position = (int)(demoTime() * 1000 + delta), negative plays from 0, past the end
-// stops at the end.
+// New position = (int)(heard time * 1000 + delta), from the position heard at the last
+// updateDemoTime (the demo time itself without a picture delay); negative plays from 0,
+// past the end stops at the end.
 void seekMusic(float deltaMs);
+
+// The sound device SDL names by `device` went away (unplugged, sound server gone): if it
+// is the one playing, the music clock goes on silently from where it was, without a jump.
+void soundDeviceRemoved(unsigned device);
+// A sound device appeared: after a loss the default device plays on from the current
+// position, again without a jump.
+void soundDeviceAdded();
 
 // Current position in whole milliseconds of what the listener hears now.
 int musicPositionMs();
@@ -52,8 +66,8 @@ void setMusicPositionMs(int ms);
 // Length of the open track in milliseconds (0 without a track).
 int musicLengthMs();
 
-// After all drawing of a frame: computes the spectrum of the last 1024 samples heard
-// and copies its lowest bins into SpectrumBuffer.
+// After all drawing of a frame: computes the spectrum of the last 1024 samples up to the
+// drawn position and copies its lowest bins into SpectrumBuffer.
 void captureSpectrum();
 // The full spectrum computed by the last captureSpectrum.
 const float* spectrumBins();

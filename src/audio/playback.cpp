@@ -13,7 +13,8 @@ namespace {
 
 struct Playback {
     SDL_AudioDeviceID device = 0;
-    Mp3Stream stream; // used only by the audio callback while the device is open
+    bool audioStarted = false; // holds a reference on SDL's audio subsystem
+    Mp3Stream stream;          // used only by the audio callback while the device is open
 
     // Owned by the audio callback.
     int64_t nextFrame = 0; // track frame of the next frame handed over (runs on as silence)
@@ -94,17 +95,9 @@ void audioCallback(void*, Uint8* bytes, int length) {
 
 } // namespace
 
-bool startPlayback(const unsigned char* data, std::size_t size, std::string& error) {
-    stopPlayback();
-    Playback& p = playback();
-    if (!p.stream.open(data, size, error)) {
-        return false;
-    }
-    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
-        error = SDL_GetError();
-        p.stream.close();
-        return false;
-    }
+namespace {
+
+bool openDevice(Playback& p, int64_t frame, std::string& error) {
     SDL_AudioSpec want{};
     want.freq = kOutputRate;
     want.format = AUDIO_S16SYS;
@@ -116,35 +109,76 @@ bool startPlayback(const unsigned char* data, std::size_t size, std::string& err
     const SDL_AudioDeviceID device = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
     if (device == 0) {
         error = SDL_GetError();
-        SDL_QuitSubSystem(SDL_INIT_AUDIO);
-        p.stream.close();
         return false;
     }
-    p.nextFrame = 0;
+    p.nextFrame = frame;
     p.fadeInDone = kFadeFrames;
     {
         std::lock_guard lock(p.mutex);
-        p.anchor = ClockAnchor{0, steadySeconds(), 0, 0, 0};
+        p.anchor = ClockAnchor{frame, steadySeconds(), 0, frame, frame};
         p.pendingSeek = -1;
-        p.seekFloor = 0;
+        p.seekFloor = frame;
     }
     p.device = device;
     SDL_PauseAudioDevice(device, 0);
     return true;
 }
 
+} // namespace
+
+bool startPlayback(const unsigned char* data, std::size_t size, std::string& error) {
+    stopPlayback();
+    Playback& p = playback();
+    if (!p.stream.open(data, size, error)) {
+        return false;
+    }
+    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
+        error = SDL_GetError();
+        p.stream.close();
+        return false;
+    }
+    p.audioStarted = true;
+    if (!openDevice(p, 0, error)) {
+        stopPlayback();
+        return false;
+    }
+    return true;
+}
+
 void stopPlayback() {
     Playback& p = playback();
-    if (p.device != 0) {
-        SDL_CloseAudioDevice(p.device); // waits for the callback to finish
-        p.device = 0;
+    suspendPlayback();
+    if (p.audioStarted) {
         SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        p.audioStarted = false;
     }
     p.stream.close();
 }
 
 bool playbackOpen() {
     return playback().device != 0;
+}
+
+std::uint32_t playbackDevice() {
+    return playback().device;
+}
+
+void suspendPlayback() {
+    Playback& p = playback();
+    if (p.device != 0) {
+        SDL_CloseAudioDevice(p.device); // waits for the callback to finish
+        p.device = 0;
+    }
+}
+
+bool resumePlayback(int64_t frame, std::string& error) {
+    Playback& p = playback();
+    if (!p.audioStarted || p.device != 0) {
+        error = "no suspended playback";
+        return false;
+    }
+    p.stream.seek(frame); // no callback runs while the device is closed
+    return openDevice(p, frame, error);
 }
 
 bool playbackLost() {

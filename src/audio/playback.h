@@ -16,6 +16,13 @@ bool startPlayback(const unsigned char* data, std::size_t size, std::string& err
 // Closes the device (if open) and the decoder.
 void stopPlayback();
 bool playbackOpen();
+// SDL's id of the open device (0 when none is open).
+std::uint32_t playbackDevice();
+// Closes a device that went away, keeping the decoder and SDL's audio (whose events tell
+// when a device comes back).
+void suspendPlayback();
+// After suspendPlayback: opens the default device again and plays on from a frame.
+bool resumePlayback(int64_t frame, std::string& error);
 // Whether the open device has stopped by itself (unplugged, server gone).
 bool playbackLost();
 // The track frame being heard now: frames handed to the device less those still

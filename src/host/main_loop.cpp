@@ -8,6 +8,7 @@
 #include "audio/music.h"
 #include "gfx/gl.h"
 #include "host/frame_target.h"
+#include "host/keys.h"
 #include "host/wait_event.h"
 #include "host/window.h"
 #include "timeline/composer.h"
@@ -56,7 +57,7 @@ void updateFrameInput(std::uint32_t) {
     if (frameWindow == nullptr || frameKeys == nullptr) {
         return;
     }
-    const KeyState& keys = *frameKeys;
+    const KeyState& keys = *frameKeys; // nonzero: held, or pressed since the last frame
     if (keys[vk::Escape] != 0) {
         requestQuit(*frameWindow);
     }
@@ -75,6 +76,7 @@ void updateFrameInput(std::uint32_t) {
     if (keys[vk::Down] != 0) {
         seekMusic(-5000.0f);
     }
+    forgetKeyPresses(*frameKeys);
     formatTitle(titleBuffer, demoTime());
     if (frameWindow->windowHandle != nullptr) {
         SDL_SetWindowTitle(frameWindow->windowHandle, titleBuffer);
@@ -115,6 +117,15 @@ void runMessageLoop(DemoWindow& window) {
         if (SDL_PollEvent(&event) != 0) {
             if (event.type == SDL_QUIT) {
                 endProcess();
+            }
+            if ((event.type == SDL_AUDIODEVICEREMOVED || event.type == SDL_AUDIODEVICEADDED) &&
+                event.adevice.iscapture == 0) {
+                if (event.type == SDL_AUDIODEVICEREMOVED) {
+                    soundDeviceRemoved(event.adevice.which);
+                } else {
+                    soundDeviceAdded();
+                }
+                continue;
             }
             demoWindowProc(window, event);
             continue;

@@ -34,6 +34,17 @@ std::optional<int> parseCount(const std::string& text) {
     return static_cast<int>(value);
 }
 
+std::optional<int> parseOffsetMs(const std::string& text) {
+    char* end = nullptr;
+    errno = 0;
+    const long value = std::strtol(text.c_str(), &end, 10);
+    if (text.empty() || errno != 0 || end != text.c_str() + text.size() || value < -2000 ||
+        value > 2000) {
+        return std::nullopt;
+    }
+    return static_cast<int>(value);
+}
+
 std::vector<std::string> splitCommas(const std::string& text) {
     std::vector<std::string> parts;
     std::string::size_type start = 0;
@@ -81,7 +92,8 @@ ParsedOptions parseOptions(const std::vector<std::string>& args) {
             }
         }
         const bool takesValue = name == "--data" || name == "--start" || name == "--shot" ||
-                                name == "--out" || name == "--bench" || name == "--frames";
+                                name == "--out" || name == "--bench" || name == "--frames" ||
+                                name == "--av-offset";
         const bool isFlag = name == "--windowed" || name == "--fullscreen" || name == "--mute" ||
                             name == "--help" || name == "-h";
         if (!takesValue && !isFlag) {
@@ -124,6 +136,14 @@ ParsedOptions parseOptions(const std::vector<std::string>& args) {
             }
             options.hasStart = true;
             options.startMs = secondsToPositionMs(*seconds);
+        } else if (name == "--av-offset") {
+            const std::optional<int> ms = parseOffsetMs(value);
+            if (!ms) {
+                return fail("--av-offset: '" + value +
+                            "' is not a whole number of milliseconds from -2000 to 2000");
+            }
+            options.hasAvOffset = true;
+            options.avOffsetMs = *ms;
         } else if (name == "--shot") {
             for (const std::string& part : splitCommas(value)) {
                 const std::optional<double> seconds = parseSeconds(part);
@@ -195,6 +215,10 @@ ParsedOptions parseOptions(const std::vector<std::string>& args) {
             return fail(std::string(shotsGiven ? "--shot" : "--bench") +
                         " gives its own times: --start does not apply");
         }
+        if (options.hasAvOffset) {
+            return fail(std::string(shotsGiven ? "--shot" : "--bench") +
+                        " plays no sound: --av-offset does not apply");
+        }
         options.mode = shotsGiven ? RunMode::Shots : RunMode::Bench;
         if (benchGiven && !framesGiven) {
             options.benchFrames = kDefaultBenchFrames;
@@ -218,6 +242,9 @@ std::string usageText(const std::string& program) {
            "                      then data/ in the working directory)\n"
            "  --start SECONDS     start the demo at this time\n"
            "  --mute              no sound; the demo follows a silent clock\n"
+           "  --av-offset MS      show the picture MS milliseconds later than the sound is\n"
+           "                      heard (negative: earlier), -2000 to 2000, for outputs\n"
+           "                      with their own delay (default 0)\n"
            "  --shot T[,T...]     render the frame at each demo time T (seconds) offscreen,\n"
            "  --out DIR           without window or sound, into DIR/shot-<milliseconds>.png;\n"
            "                      a time past the end (325 s) is reported and skipped, and\n"

@@ -26,6 +26,8 @@ struct Options {
     bool hasStart = false;
     int startMs = 0;
     bool mute = false;
+    bool hasAvOffset = false;
+    int avOffsetMs = 0; // the picture this much later than the sound (negative: earlier)
     std::vector<int> shotMs;
     std::string outDirectory;
     int benchFromMs = 0;

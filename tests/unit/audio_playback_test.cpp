@@ -169,4 +169,50 @@ TEST(Playback, DiskDeviceHearsTheTrackFromTheAskedPosition) {
     }
 }
 
+// The device going away mid-play: the clock goes on silently from where it was, without a
+// jump; when a device comes back, the track plays on from the current position.
+TEST(Playback, ARemovedDeviceHandsTheClockToTheWallClockWithoutAJump) {
+    const std::string output = tempPath("lost.raw");
+    setenv("SDL_AUDIODRIVER", "disk", 1);
+    setenv("SDL_DISKAUDIOFILE", output.c_str(), 1);
+    closeMusic();
+    setClockSource(ClockSource::Device);
+    ASSERT_TRUE(openMusic(writeTempFile("lost.mp3", encodeMp3(chirp(5.0), 2, kRate))));
+    ASSERT_EQ(activeClockSource(), ClockSource::Device);
+    for (int i = 0; i < 500 && musicPositionMs() < 500; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    soundDeviceRemoved(playbackDevice() + 1); // some other device
+    EXPECT_EQ(activeClockSource(), ClockSource::Device);
+
+    // Each step: the position just before, the event, the position just after.
+    const auto step = [](auto event) {
+        const int before = musicPositionMs();
+        const auto start = Clock::now();
+        event();
+        const int after = musicPositionMs();
+        EXPECT_GE(after, before - 25); // at most what one device buffer had ahead
+        EXPECT_LE(after, before + 25 + msSince(start));
+        return after;
+    };
+    const auto lostSince = Clock::now();
+    const int lostAt = step([] { soundDeviceRemoved(playbackDevice()); });
+    EXPECT_EQ(activeClockSource(), ClockSource::WallClock);
+    EXPECT_EQ(playbackDevice(), 0u);
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    const int silentFor = musicPositionMs() - lostAt; // the wall clock runs on
+    EXPECT_GE(silentFor, 199);
+    EXPECT_LE(silentFor, msSince(lostSince) + 1);
+
+    step([] { soundDeviceAdded(); });
+    EXPECT_EQ(activeClockSource(), ClockSource::Device);
+    EXPECT_NE(playbackDevice(), 0u);
+    const int backAt = musicPositionMs();
+    for (int i = 0; i < 500 && musicPositionMs() < backAt + 300; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    EXPECT_GE(musicPositionMs(), backAt + 300) << "the device did not play on";
+    closeMusic();
+}
+
 } // namespace

@@ -4,6 +4,7 @@
 
 #include <SDL2/SDL.h>
 
+#include <algorithm>
 #include <cfloat>
 #include <cmath>
 #include <cstring>
@@ -12,6 +13,7 @@
 #include <string>
 
 #include "audio/music.h"
+#include "host/keys.h"
 #include "host/main_loop.h"
 #include "host/window.h"
 
@@ -100,6 +102,25 @@ TEST_F(FrameInput, HeldSeekKeysActEveryFrameFromTheSameBaseAndTheLastWins) {
     keys[vk::Right] = 1;
     updateFrameInput(16);
     EXPECT_EQ(musicPositionMs(), 12845);
+}
+
+// A tap between two frames seeks once; under a picture delay the seek still moves the
+// heard position by its amount and the picture follows it at the delay, never below 0.
+TEST_F(FrameInput, ATapSeeksOnceAndAPictureDelayMovesTheHeardPositionByTheSeek) {
+    for (const int delay : {0, 1500, -700, 2000}) {
+        setPictureDelayMs(delay);
+        keys.fill(0);
+        startAt(30000);
+        recordKey(keys, SDLK_RIGHT, KMOD_NONE, true);
+        recordKey(keys, SDLK_RIGHT, KMOD_NONE, false);
+        frame();
+        frame();
+        EXPECT_EQ(musicPositionMs(), 30500) << delay;
+        EXPECT_EQ(demoTime(), demoTimeFromPositionMs(30500 - delay)) << delay;
+        startAt(1200);
+        EXPECT_EQ(demoTime(), demoTimeFromPositionMs(std::max(1200 - delay, 0))) << delay;
+    }
+    setPictureDelayMs(0);
 }
 
 TEST_F(FrameInput, TitleShowsThePreviousFramesTimeEveryFrame) {

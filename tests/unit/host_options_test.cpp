@@ -27,6 +27,9 @@ std::string parse(const std::vector<std::string>& args) {
     if (o.hasStart) {
         out << " start=" << o.startMs;
     }
+    if (o.avOffsetMs != 0) {
+        out << " av=" << o.avOffsetMs;
+    }
     for (const int ms : o.shotMs) {
         out << " shot=" << ms;
     }
@@ -39,6 +42,8 @@ TEST(Options, NoArgumentsTheDemoOptionsShotsBenchAndHelp) {
     EXPECT_EQ(parse({}), "demo ask data= mute=0 out= bench=0,0,0");
     EXPECT_EQ(parse({"--windowed", "--mute", "--data", "/tmp/d", "--start=12.3456"}),
               "demo windowed data=/tmp/d mute=1 start=12346 out= bench=0,0,0");
+    EXPECT_EQ(parse({"--av-offset", "-2000", "--av-offset=2000", "--windowed"}),
+              "demo windowed data= mute=0 av=2000 out= bench=0,0,0");
     EXPECT_EQ(parse({"--fullscreen", "--fullscreen", "--data=x"}),
               "demo fullscreen data=x mute=0 out= bench=0,0,0");
     // Whole milliseconds, 0.0005 rounding up; past the end is left to the export to report.
@@ -83,6 +88,12 @@ TEST(Options, BadUnknownAndConflictingOptionsAreRejectedWithTheirName) {
         {{"--shot", "1", "--out", "o", "--bench", "1,2"}, "exclude each other"},
         {{"--shot", "1", "--out", "o", "--windowed"}, "offscreen"},
         {{"--bench", "1,2", "--start", "3"}, "--start does not apply"},
+        {{"--av-offset", "2001"}, "--av-offset"},
+        {{"--av-offset", "-2001"}, "--av-offset"},
+        {{"--av-offset", "1.5"}, "--av-offset"},
+        {{"--av-offset", ""}, "--av-offset"},
+        {{"--bench", "1,2", "--av-offset", "0"}, "--av-offset does not apply"},
+        {{"--shot", "1", "--out", "o", "--av-offset", "40"}, "--av-offset does not apply"},
     };
     for (const auto& [args, part] : cases) {
         const std::string result = parse(args);
