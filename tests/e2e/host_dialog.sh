@@ -24,7 +24,7 @@ start_dialog() {
 
 # 1. Esc and closing leave the dialog open; "Exit" ends the program, no demo window made.
 start_dialog
-hold_key Escape
+xdotool key Escape
 send_wm_delete "$dialog"
 sleep 0.5
 kill -0 "$pid" 2>/dev/null || fail "Esc or closing ended the dialog"
@@ -52,7 +52,7 @@ wid=$(wait_for_window "^Quorlith Engine - Time: " 30) || fail "no demo window af
 size=$(xwininfo -id "$wid" | awk '/Width:/ {w=$2} /Height:/ {h=$2} END {print w "x" h}')
 [ "$size" = "1024x768" ] || fail "full screen window is $size, not the whole 1024x768 screen"
 focus_window "$wid"
-hold_key Escape
+xdotool key Escape
 wait_for_exit "$pid" 10
 [ "$EXIT_STATUS" = "0" ] || fail "Esc in full screen ended with status $EXIT_STATUS"
 

@@ -14,7 +14,7 @@ end_with() {
     case $how in
     F1)
         focus_window "$wid"
-        hold_key F1
+        xdotool key F1
         ;;
     close)
         send_wm_delete "$wid"

@@ -59,7 +59,7 @@ restored=$(title_time "$wid")
 awk -v a="$after" -v b="$restored" 'BEGIN { exit !(b >= a && b - a < 4.5) }' ||
     fail "time after restoring is $restored (before minimising $after; Up acted while minimised?)"
 
-hold_key Escape
+xdotool key Escape
 wait_for_exit "$pid" 10
 [ "$EXIT_STATUS" = "0" ] || fail "Esc ended with status $EXIT_STATUS; stderr: $(cat "$SCRATCH/err.txt")"
 echo "PASS host_window"

@@ -6,10 +6,12 @@ QUORLITH=${1:?usage: script <quorlith binary> <build dir>}
 BUILD_DIR=${2:?usage: script <quorlith binary> <build dir>}
 E2E_LIB=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 
-# Re-runs the calling script under xvfb-run unless already inside one.
+# Re-runs the calling script under xvfb-run unless already inside one. The server must not
+# reset when its last client leaves: during a reset it refuses new connections, and a
+# program started just then would find no display.
 run_under_xvfb() {
     if [ -z "${QUORLITH_E2E_IN_XVFB:-}" ]; then
-        QUORLITH_E2E_IN_XVFB=1 exec xvfb-run -a -s "-screen 0 1024x768x24" \
+        QUORLITH_E2E_IN_XVFB=1 exec xvfb-run -a -s "-screen 0 1024x768x24 -noreset" \
             bash "$0" "$QUORLITH" "$BUILD_DIR"
     fi
     unset SDL_VIDEODRIVER
@@ -109,14 +111,6 @@ start_window_manager() {
         sleep 0.1
     done
     fail "the window manager did not start"
-}
-
-# Holds a key for a moment: the demo reads keys as levels once per frame, so a press and
-# release that arrive between two frames would never be seen.
-hold_key() {
-    xdotool keydown "$1"
-    sleep "${2:-0.2}"
-    xdotool keyup "$1"
 }
 
 # Clicks at a point of a window, once the program has seen the pointer arrive there.
