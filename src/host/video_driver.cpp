@@ -22,13 +22,28 @@ bool startWith(const char* driver) {
     return SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
 }
 
+// The display a driver looks for, as the user would name it.
+std::string displayOf(const std::string& driver) {
+    const char* variable = driver == "x11"       ? "DISPLAY"
+                           : driver == "wayland" ? "WAYLAND_DISPLAY"
+                                                 : nullptr;
+    if (variable == nullptr) {
+        return driver;
+    }
+    const char* value = std::getenv(variable);
+    return driver + " (" + variable +
+           (value != nullptr && value[0] != '\0' ? std::string("=") + value
+                                                 : std::string(" not set")) +
+           ")";
+}
+
 bool startLive() {
     std::string reasons;
     for (const char* driver : kLiveVideoDrivers) {
         if (startWith(driver)) {
             return true;
         }
-        reasons += std::string(reasons.empty() ? "" : "; ") + driver + ": " + SDL_GetError();
+        reasons += (reasons.empty() ? "" : "; ") + displayOf(driver) + ": " + SDL_GetError();
     }
     SDL_SetError("no display could be opened (%s)", reasons.c_str());
     return false;
