@@ -182,6 +182,14 @@ TEST(Playback, ARemovedDeviceHandsTheClockToTheWallClockWithoutAJump) {
     for (int i = 0; i < 500 && musicPositionMs() < 500; ++i) {
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
+    // The picture a little behind what the device plays.
+    setPictureDelayMs(300);
+    const int heardBefore = musicPositionMs();
+    updateDemoTime();
+    EXPECT_GE(demoTime(), demoTimeFromPositionMs(heardBefore - 300));
+    EXPECT_LE(demoTime(), demoTimeFromPositionMs(musicPositionMs() - 300));
+    setPictureDelayMs(0);
+
     soundDeviceRemoved(playbackDevice() + 1); // some other device
     EXPECT_EQ(activeClockSource(), ClockSource::Device);
 
