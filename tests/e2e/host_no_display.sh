@@ -1,13 +1,13 @@
 # Without a display the program cannot make its window, and SDL must not quietly play it
 # on a driver that shows nothing: with the display unset, or naming one that is not there,
-# it says so on stderr (the box cannot be shown) and ends at once with the status of a
-# failed window creation, 0.
+# or one whose connection is refused, it says so on stderr (the box cannot be shown) and
+# ends at once with the status of a failed window creation, 0.
 source "$(dirname "$0")/lib/common.bash"
 make_scratch
 
 absent=:4242
 while [ -e "/tmp/.X11-unix/X${absent#:}" ]; do absent=:$((${absent#:} + 1)); done
-for display in "" "$absent"; do
+for display in "" "$absent" "localhost$absent"; do
     for args in "--windowed --mute" ""; do
         start=$(date +%s%N)
         # shellcheck disable=SC2086
