@@ -11,7 +11,9 @@ while read -r -u 3 start delay keys; do
         >"$SCRATCH/out.txt" 2>"$SCRATCH/err.txt" &
     pid=$!
     wid=$(wait_for_window "^Quorlith Engine - Time: [1-9]" 30) || fail "no running demo window"
-    xprop -spy -id "$wid" WM_NAME >"$SCRATCH/spy.txt" 2>/dev/null & # each title as it comes
+    # Every title as it comes: the watcher runs before other work on a loaded machine, so it
+    # reads each title before the next frame replaces it.
+    nice -n -10 xprop -spy -id "$wid" WM_NAME >"$SCRATCH/spy.txt" 2>/dev/null &
     spy=$!
     focus_window "$wid"
     sleep 0.5
@@ -34,8 +36,9 @@ while read -r -u 3 start delay keys; do
         [ "$steps" = 1 ] || fail "$what"
         ;;
     *)
-        # The heard position is 0 right after the seek, the picture 1.5 s ahead of it.
-        echo "$titles" | sort -g | head -n 1 | awk '{ exit !($1 >= 1.5 && $1 < 1.6) }' || fail "$what"
+        # The heard position is 0 right after the seek, the picture 1.5 s ahead of it (the
+        # titles before the tap all show 2 s or more).
+        echo "$titles" | sort -g | head -n 1 | awk '{ exit !($1 >= 1.5 && $1 < 1.75) }' || fail "$what"
         ;;
     esac
 done 3<<'RUNS'
