@@ -11,19 +11,16 @@ while read -r -u 3 start delay keys; do
         >"$SCRATCH/out.txt" 2>"$SCRATCH/err.txt" &
     pid=$!
     wid=$(wait_for_window "^Quorlith Engine - Time: [1-9]" 30) || fail "no running demo window"
-    # Every title as it comes: the watcher runs before other work on a loaded machine, so it
-    # reads each title before the next frame replaces it.
-    nice -n -10 xprop -spy -id "$wid" WM_NAME >"$SCRATCH/spy.txt" 2>/dev/null &
-    spy=$!
+    spy_titles "$wid" "$SCRATCH/spy.txt"
     focus_window "$wid"
-    sleep 0.5
+    wait_for_lines "$SCRATCH/spy.txt" 3
     # shellcheck disable=SC2086
     xdotool key $keys
-    sleep 1
+    wait_for_lines "$SCRATCH/spy.txt" $(($(wc -l <"$SCRATCH/spy.txt") + 4)) # a few frames
     xdotool key Escape
     wait_for_exit "$pid" 10
-    kill "$spy" 2>/dev/null
-    wait "$spy" 2>/dev/null
+    kill "$SPY" 2>/dev/null
+    wait "$SPY" 2>/dev/null
     [ "$EXIT_STATUS" = "0" ] || fail "a tap of Esc ended with status $EXIT_STATUS"
     titles=$(sed -n 's/.*Time: \([0-9.]*\)"$/\1/p' "$SCRATCH/spy.txt")
     what="with --av-offset $delay, after '$keys' the titles were: $(echo $titles)"

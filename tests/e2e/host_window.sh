@@ -27,15 +27,14 @@ awk -v a="$first" -v b="$later" 'BEGIN { exit !(b > a) }' || fail "title time di
 # rewritten every frame, so consecutive titles differ by 0.5 s plus the frame's own time.
 focus_window "$wid"
 before=$(title_time "$wid")
-timeout 3 xprop -spy -id "$wid" WM_NAME >"$SCRATCH/spy.txt" &
-spy=$!
-sleep 0.3
+spy_titles "$wid" "$SCRATCH/spy.txt"
+wait_for_lines "$SCRATCH/spy.txt" 3
 xdotool keydown Right
-sleep 0.3 # several frames, even on a loaded machine
+wait_for_lines "$SCRATCH/spy.txt" $(($(wc -l <"$SCRATCH/spy.txt") + 6)) # several frames
 xdotool keyup Right
-sleep 0.3
-kill "$spy" 2>/dev/null
-wait "$spy" 2>/dev/null
+wait_for_lines "$SCRATCH/spy.txt" $(($(wc -l <"$SCRATCH/spy.txt") + 2))
+kill "$SPY" 2>/dev/null
+wait "$SPY" 2>/dev/null
 after=$(title_time "$wid")
 awk -v a="$before" -v b="$after" 'BEGIN { exit !(b - a >= 0.5) }' ||
     fail "holding Right moved the time from $before to $after"

@@ -113,6 +113,23 @@ start_window_manager() {
     fail "the window manager did not start"
 }
 
+# Watches a window's title: every change goes to file $2, read before the next one comes
+# (the watcher runs ahead of other work on a loaded machine). Sets SPY to its process.
+spy_titles() {
+    nice -n -10 xprop -spy -id "$1" WM_NAME >"$2" 2>/dev/null &
+    SPY=$!
+}
+
+# Waits (up to 30 s) until file $1 has $2 lines: frames are counted, not timed.
+wait_for_lines() {
+    local i
+    for ((i = 0; i < 300; i++)); do
+        [ "$(wc -l <"$1")" -ge "$2" ] && return 0
+        sleep 0.1
+    done
+    fail "only $(wc -l <"$1") of $2 titles came"
+}
+
 # Clicks at a point of a window, once the program has seen the pointer arrive there.
 click_at() {
     xdotool mousemove --window "$1" "$2" "$3" sleep 0.15 click 1
