@@ -4,7 +4,7 @@
 // display), on the clock set by hand, and never wait on a message box.
 #pragma once
 
-#include "host/options.h"
+#include "app/options.h"
 
 // The spectrum a live run at 60 frames per second would have captured one frame earlier
 // is the one at this many milliseconds before the frame.

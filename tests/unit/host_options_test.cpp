@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-#include "host/options.h"
+#include "app/options.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "host/options.h"
+#include "app/options.h"
 
 #include <cerrno>
 #include <cmath>

@@ -1,4 +1,4 @@
-#include "host/entry.h"
+#include "app/entry.h"
 
 #include <SDL2/SDL.h>
 
@@ -8,12 +8,12 @@
 #include <string>
 #include <vector>
 
+#include "app/options.h"
 #include "audio/music.h"
 #include "host/demo_window.h"
 #include "host/frame_export.h"
 #include "host/main_loop.h"
 #include "host/message_box.h"
-#include "host/options.h"
 #include "host/start_dialog.h"
 #include "host/window.h"
 #include "shader/glsl_shaders.h"
@@ -63,20 +63,6 @@ std::string findProgramFolder() {
 const char* programFolder() {
     static const std::string folder = findProgramFolder();
     return folder.c_str();
-}
-
-void fillDemoRecords(ApplicationInfo& app, const char* folder, KeyState& keys, DemoWindow& window) {
-    app.instanceHandle = folder;
-    app.windowClassName = kWindowClassName;
-    keys.fill(0);
-    window = DemoWindow{};
-    window.keyState = &keys;
-    window.appInfo = &app;
-    window.title = kDemoTitle;
-    window.width = kDemoWidth;
-    window.height = kDemoHeight;
-    window.colorBits = kDemoColorBits;
-    window.fullScreen = 1;
 }
 
 int runQuorlith(int argc, char** argv) {
