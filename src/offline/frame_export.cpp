@@ -1,4 +1,4 @@
-#include "host/frame_export.h"
+#include "offline/frame_export.h"
 
 #include <SDL2/SDL.h>
 
