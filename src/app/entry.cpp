@@ -15,6 +15,8 @@
 #include "host/message_box.h"
 #include "host/start_dialog.h"
 #include "host/window.h"
+#include "offline/benchmark.h"
+#include "offline/capture.h"
 #include "offline/frame_export.h"
 #include "shader/glsl_shaders.h"
 #include "timeline/composer.h"
@@ -89,11 +91,18 @@ int runQuorlith(int argc, char** argv) {
     setDataDirectory(
         resolveDataDirectory(options.dataDirectory, applicationInfo.instanceHandle, isDirectory));
 
-    if (options.mode == RunMode::Shots) {
-        return runFrameExport(options);
-    }
-    if (options.mode == RunMode::Bench) {
-        return runFrameBench(options);
+    switch (options.mode) {
+    case RunMode::Shots:
+        return runFrameExport(options.shotMs, options.outDirectory);
+    case RunMode::Bench:
+        return runFrameBench(options.benchFromMs, options.benchToMs, options.benchFrames);
+    case RunMode::Capture:
+        return runCapture(
+            {options.captureFile, options.captureFps, options.captureFrom, options.captureTo});
+    case RunMode::Benchmark:
+        return runBenchmark(options.framesPerSection);
+    default:
+        break;
     }
 
     setClockSource(options.mute ? ClockSource::WallClock : ClockSource::Device);

@@ -1,7 +1,5 @@
 #include "offline/frame_export.h"
 
-#include <SDL2/SDL.h>
-
 #include <algorithm>
 #include <chrono>
 #include <cmath>
@@ -15,96 +13,11 @@
 #include "gfx/gl.h"
 #include "host/frame_target.h"
 #include "host/main_loop.h"
-#include "host/message_box.h"
-#include "host/window.h"
-#include "shader/glsl_shaders.h"
+#include "host/offscreen.h"
 #include "timeline/composer.h"
 #include "timeline/png_writer.h"
 
 namespace {
-
-struct OffscreenRun {
-    ApplicationInfo app{};
-    KeyState keys{};
-    DemoWindow window{};
-    FrameTarget target;
-};
-
-bool endRequested = false;
-void noteEnd() {
-    endRequested = true;
-}
-
-void* lookUpGl(const char* name) {
-    return SDL_GL_GetProcAddress(name);
-}
-void shaderBoxToStderr(const char* text) {
-    showErrorBox(text);
-}
-
-bool noDisplay() {
-    const char* x11 = std::getenv("DISPLAY");
-    const char* wayland = std::getenv("WAYLAND_DISPLAY");
-    return (x11 == nullptr || x11[0] == '\0') && (wayland == nullptr || wayland[0] == '\0');
-}
-
-bool startVideo() {
-    if (std::getenv("SDL_VIDEODRIVER") == nullptr && noDisplay()) {
-        SDL_SetHint(SDL_HINT_VIDEODRIVER, "offscreen");
-    }
-    if (SDL_InitSubSystem(SDL_INIT_VIDEO) == 0) {
-        return true;
-    }
-    const char* hint = SDL_GetHint(SDL_HINT_VIDEODRIVER);
-    if (hint != nullptr && std::string(hint) == "offscreen") {
-        return false;
-    }
-    SDL_SetHint(SDL_HINT_VIDEODRIVER, "offscreen");
-    return SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
-}
-
-// A hidden window with the demo's GL context, the offscreen picture bound for every frame,
-// the start-up done on the clock set by hand.
-bool openOffscreen(OffscreenRun& run) {
-    setMessageBoxesEnabled(false);
-    setShaderMessageBox(shaderBoxToStderr);
-    if (!startVideo()) {
-        std::fprintf(stderr, "quorlith: no video driver for offscreen frames (%s)\n",
-                     SDL_GetError());
-        return false;
-    }
-    fillDemoRecords(run.app, "", run.keys, run.window);
-    run.window.fullScreen = 0;
-    setDemoGlAttributes(run.window.colorBits);
-    run.window.windowHandle =
-        SDL_CreateWindow(run.window.title, 0, 0, run.window.width, run.window.height,
-                         SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
-    if (run.window.windowHandle == nullptr) {
-        std::fprintf(stderr, "quorlith: no window for offscreen frames (%s)\n", SDL_GetError());
-        return false;
-    }
-    run.window.glContext = SDL_GL_CreateContext(run.window.windowHandle);
-    if (run.window.glContext == nullptr) {
-        std::fprintf(stderr, "quorlith: no OpenGL context for offscreen frames (%s)\n",
-                     SDL_GetError());
-        return false;
-    }
-    run.window.deviceContext = run.window.windowHandle;
-    std::string reason;
-    if (!createFrameTarget(run.target, run.window.width, run.window.height, &reason)) {
-        std::fprintf(stderr, "quorlith: no offscreen picture: %s\n", reason.c_str());
-        return false;
-    }
-    setGlProcLookup(lookUpGl);
-    setEndProcessHook(noteEnd);
-    setClockSource(ClockSource::Manual);
-    setActiveFrameTarget(&run.target);
-    bindFrameTarget(run.target);
-    resizeView(run.window.width, run.window.height);
-    run.window.visible = 1;
-    startDemo(run.window, run.keys);
-    return true;
-}
 
 bool pastTheEnd(int ms) {
     return demoTimeFromPositionMs(ms) > kDemoEndTime;
@@ -125,21 +38,20 @@ int benchPositionMs(int fromMs, int toMs, int frames, int index) {
     return fromMs + static_cast<int>(std::lround(step * index));
 }
 
-int runFrameExport(const Options& options) {
+int runFrameExport(const std::vector<int>& shotMs, const std::string& outDirectory) {
     std::error_code failure;
-    std::filesystem::create_directories(options.outDirectory, failure);
-    if (failure || !std::filesystem::is_directory(options.outDirectory)) {
-        std::fprintf(stderr, "quorlith: cannot make the folder '%s': %s\n",
-                     options.outDirectory.c_str(),
+    std::filesystem::create_directories(outDirectory, failure);
+    if (failure || !std::filesystem::is_directory(outDirectory)) {
+        std::fprintf(stderr, "quorlith: cannot make the folder '%s': %s\n", outDirectory.c_str(),
                      failure ? failure.message().c_str() : "not a folder");
         return 1;
     }
-    static OffscreenRun run;
-    if (!openOffscreen(run)) {
+    static OffscreenDemo run;
+    if (!openOffscreenDemo(run)) {
         return 1;
     }
     int status = 0;
-    for (const int ms : options.shotMs) {
+    for (const int ms : shotMs) {
         if (pastTheEnd(ms)) {
             reportPastTheEnd(ms);
             status = 1;
@@ -148,17 +60,17 @@ int runFrameExport(const Options& options) {
         setMusicPositionMs(std::max(ms - kPreviousFrameMs, 0));
         captureSpectrum();
         setMusicPositionMs(ms);
-        endRequested = false;
+        takeDemoEndRequest();
         renderFrame();
         glFinish();
-        if (endRequested) {
+        if (takeDemoEndRequest()) {
             reportPastTheEnd(ms);
             status = 1;
             continue;
         }
         const std::vector<std::uint8_t> rgb = readFrameTargetRgb(run.target);
         const std::string path =
-            (std::filesystem::path(options.outDirectory) / ("shot-" + std::to_string(ms) + ".png"))
+            (std::filesystem::path(outDirectory) / ("shot-" + std::to_string(ms) + ".png"))
                 .string();
         std::string error;
         if (!writePngRgb(path, run.target.width, run.target.height, rgb.data(), &error)) {
@@ -172,16 +84,15 @@ int runFrameExport(const Options& options) {
     return status;
 }
 
-int runFrameBench(const Options& options) {
-    static OffscreenRun run;
-    if (!openOffscreen(run)) {
+int runFrameBench(int fromMs, int toMs, int frames) {
+    static OffscreenDemo run;
+    if (!openOffscreenDemo(run)) {
         return 1;
     }
     std::vector<double> frameMs;
-    frameMs.reserve(options.benchFrames);
-    for (int i = 0; i < options.benchFrames; ++i) {
-        setMusicPositionMs(
-            benchPositionMs(options.benchFromMs, options.benchToMs, options.benchFrames, i));
+    frameMs.reserve(frames);
+    for (int i = 0; i < frames; ++i) {
+        setMusicPositionMs(benchPositionMs(fromMs, toMs, frames, i));
         const auto start = std::chrono::steady_clock::now();
         renderFrame();
         glFinish();
@@ -196,10 +107,9 @@ int runFrameBench(const Options& options) {
     for (const double value : frameMs) {
         sum += value;
     }
-    const char* renderer = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
-    std::printf("bench: %d frames from %.3f s to %.3f s at %d x %d on %s\n", options.benchFrames,
-                options.benchFromMs / 1000.0, options.benchToMs / 1000.0, run.target.width,
-                run.target.height, renderer != nullptr ? renderer : "an unknown renderer");
+    std::printf("bench: %d frames from %.3f s to %.3f s at %d x %d on %s\n", frames,
+                fromMs / 1000.0, toMs / 1000.0, run.target.width, run.target.height,
+                glRendererName());
     std::printf("bench: median %.3f ms, mean %.3f ms per frame\n", median, sum / n);
     return 0;
 }

@@ -1,0 +1,107 @@
+#include "host/offscreen.h"
+
+#include <SDL2/SDL.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "audio/music.h"
+#include "gfx/gl.h"
+#include "host/main_loop.h"
+#include "host/message_box.h"
+#include "host/window.h"
+#include "shader/glsl_shaders.h"
+#include "timeline/composer.h"
+
+namespace {
+
+bool endRequested = false;
+void noteEnd() {
+    endRequested = true;
+}
+
+void shaderBoxToStderr(const char* text) {
+    showErrorBox(text);
+}
+
+bool noDisplay() {
+    const char* x11 = std::getenv("DISPLAY");
+    const char* wayland = std::getenv("WAYLAND_DISPLAY");
+    return (x11 == nullptr || x11[0] == '\0') && (wayland == nullptr || wayland[0] == '\0');
+}
+
+bool startVideo() {
+    // The offline modes handle Ctrl-C themselves.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    if (std::getenv("SDL_VIDEODRIVER") == nullptr && noDisplay()) {
+        SDL_SetHint(SDL_HINT_VIDEODRIVER, "offscreen");
+    }
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) == 0) {
+        return true;
+    }
+    const char* hint = SDL_GetHint(SDL_HINT_VIDEODRIVER);
+    if (hint != nullptr && std::string(hint) == "offscreen") {
+        return false;
+    }
+    SDL_SetHint(SDL_HINT_VIDEODRIVER, "offscreen");
+    return SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
+}
+
+} // namespace
+
+void* offscreenGlFunction(const char* name) {
+    return SDL_GL_GetProcAddress(name);
+}
+
+const char* glRendererName() {
+    const char* renderer = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
+    return renderer != nullptr ? renderer : "an unknown renderer";
+}
+
+bool takeDemoEndRequest() {
+    const bool requested = endRequested;
+    endRequested = false;
+    return requested;
+}
+
+bool openOffscreenDemo(OffscreenDemo& run) {
+    setMessageBoxesEnabled(false);
+    setShaderMessageBox(shaderBoxToStderr);
+    if (!startVideo()) {
+        std::fprintf(stderr, "quorlith: no video driver for offscreen frames (%s)\n",
+                     SDL_GetError());
+        return false;
+    }
+    fillDemoRecords(run.app, "", run.keys, run.window);
+    run.window.fullScreen = 0;
+    setDemoGlAttributes(run.window.colorBits);
+    run.window.windowHandle =
+        SDL_CreateWindow(run.window.title, 0, 0, run.window.width, run.window.height,
+                         SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
+    if (run.window.windowHandle == nullptr) {
+        std::fprintf(stderr, "quorlith: no window for offscreen frames (%s)\n", SDL_GetError());
+        return false;
+    }
+    run.window.glContext = SDL_GL_CreateContext(run.window.windowHandle);
+    if (run.window.glContext == nullptr) {
+        std::fprintf(stderr, "quorlith: no OpenGL context for offscreen frames (%s)\n",
+                     SDL_GetError());
+        return false;
+    }
+    run.window.deviceContext = run.window.windowHandle;
+    std::string reason;
+    if (!createFrameTarget(run.target, run.window.width, run.window.height, &reason)) {
+        std::fprintf(stderr, "quorlith: no offscreen picture: %s\n", reason.c_str());
+        return false;
+    }
+    setGlProcLookup(offscreenGlFunction);
+    setEndProcessHook(noteEnd);
+    setClockSource(ClockSource::Manual);
+    setActiveFrameTarget(&run.target);
+    bindFrameTarget(run.target);
+    resizeView(run.window.width, run.window.height);
+    run.window.visible = 1;
+    startDemo(run.window, run.keys);
+    return true;
+}
