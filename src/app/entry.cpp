@@ -98,7 +98,7 @@ int runQuorlith(int argc, char** argv) {
         return runFrameBench(options.benchFromMs, options.benchToMs, options.benchFrames);
     case RunMode::Capture:
         return runCapture(
-            {options.captureFile, options.captureFps, options.captureFrom, options.captureTo});
+            {options.captureFile, options.captureFps, options.captureFrom, options.captureTo, ""});
     case RunMode::Benchmark:
         return runBenchmark(options.framesPerSection);
     default:

@@ -10,9 +10,9 @@ enum class RunMode {
     Demo,      // the live demo
     Shots,     // --shot: render frames at given times to PNG files, no window, no sound
     Bench,     // --bench: render frames offscreen and report frame times
+    Help,      // --help
     Capture,   // --capture: render every frame offscreen into a video file with the music
     Benchmark, // --benchmark: time frames in every section of the demo and print a table
-    Help,      // --help
 };
 
 enum class DisplayChoice {

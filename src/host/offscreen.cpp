@@ -65,13 +65,18 @@ bool takeDemoEndRequest() {
     return requested;
 }
 
-bool openOffscreenDemo(OffscreenDemo& run) {
+OffscreenDemo* openOffscreenDemo() {
+    static OffscreenDemo run;
+    static bool opened = false;
+    if (opened) {
+        return &run;
+    }
     setMessageBoxesEnabled(false);
     setShaderMessageBox(shaderBoxToStderr);
     if (!startVideo()) {
         std::fprintf(stderr, "quorlith: no video driver for offscreen frames (%s)\n",
                      SDL_GetError());
-        return false;
+        return nullptr;
     }
     fillDemoRecords(run.app, "", run.keys, run.window);
     run.window.fullScreen = 0;
@@ -81,19 +86,19 @@ bool openOffscreenDemo(OffscreenDemo& run) {
                          SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
     if (run.window.windowHandle == nullptr) {
         std::fprintf(stderr, "quorlith: no window for offscreen frames (%s)\n", SDL_GetError());
-        return false;
+        return nullptr;
     }
     run.window.glContext = SDL_GL_CreateContext(run.window.windowHandle);
     if (run.window.glContext == nullptr) {
         std::fprintf(stderr, "quorlith: no OpenGL context for offscreen frames (%s)\n",
                      SDL_GetError());
-        return false;
+        return nullptr;
     }
     run.window.deviceContext = run.window.windowHandle;
     std::string reason;
     if (!createFrameTarget(run.target, run.window.width, run.window.height, &reason)) {
         std::fprintf(stderr, "quorlith: no offscreen picture: %s\n", reason.c_str());
-        return false;
+        return nullptr;
     }
     setGlProcLookup(offscreenGlFunction);
     setEndProcessHook(noteEnd);
@@ -103,5 +108,6 @@ bool openOffscreenDemo(OffscreenDemo& run) {
     resizeView(run.window.width, run.window.height);
     run.window.visible = 1;
     startDemo(run.window, run.keys);
-    return true;
+    opened = true;
+    return &run;
 }

@@ -14,9 +14,10 @@ struct OffscreenDemo {
     FrameTarget target;
 };
 
-// Opens the context and runs the start-up. False, with the reason on stderr, when there
-// is no video driver, window, GL context or offscreen picture.
-bool openOffscreenDemo(OffscreenDemo& demo);
+// The process's one offscreen demo: opens the context and runs the start-up on the first
+// call, returns the same one after. Null, with the reason on stderr, when there is no
+// video driver, window, GL context or offscreen picture.
+OffscreenDemo* openOffscreenDemo();
 
 // Whether the composer asked to end the program since the last call (a frame past the end
 // of the demo); the offline modes carry on instead.

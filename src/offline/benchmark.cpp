@@ -102,10 +102,11 @@ std::vector<BenchmarkSection> benchmarkSections() {
 }
 
 int runBenchmark(int framesPerSection) {
-    static OffscreenDemo run;
-    if (!openOffscreenDemo(run)) {
+    OffscreenDemo* demo = openOffscreenDemo();
+    if (demo == nullptr) {
         return 1;
     }
+    const OffscreenDemo& run = *demo;
     const std::vector<BenchmarkSection> sections = benchmarkSections();
     // The first frame ends the start-up.
     renderTimedFrame(sections.front().from);

@@ -222,6 +222,23 @@ std::string captureProgressLine(int done, int total, int fps, double elapsedSeco
     return line;
 }
 
+void drawCaptureFrame(const CaptureRequest& request, int k) {
+    // The spectrum live play would have captured at the end of the previous frame (none
+    // before the start).
+    const double previous = captureFrameTime(request.from, request.fps, k - 1);
+    if (previous < 0.0) {
+        std::fill(std::begin(SpectrumBuffer), std::end(SpectrumBuffer), 0.0f);
+    } else {
+        setMusicPositionMs(static_cast<int>(std::llround(previous * 1000.0)));
+        captureSpectrum();
+    }
+    if (const FrameTarget* target = activeFrameTarget()) {
+        bindFrameTarget(*target);
+    }
+    drawFrameAt(static_cast<float>(captureFrameTime(request.from, request.fps, k)));
+    glFlush();
+}
+
 int runCapture(const CaptureRequest& request) {
     const auto started = std::chrono::steady_clock::now();
     SignalGuard signals;
@@ -259,19 +276,23 @@ int runCapture(const CaptureRequest& request) {
     settings.fps = request.fps;
     settings.withAudio = withAudio;
     settings.preset = container == Container::Mp4 ? kMp4Preset : kMkvPreset;
+    if (!request.preset.empty()) {
+        settings.preset = request.preset;
+    }
     FfmpegProcess ffmpeg;
     if (!ffmpeg.start("ffmpeg", settings, error)) {
         fail(request, error);
         return 1;
     }
 
-    static OffscreenDemo run;
-    if (!openOffscreenDemo(run)) {
+    OffscreenDemo* demo = openOffscreenDemo();
+    if (demo == nullptr) {
         ffmpeg.kill();
         ffmpeg.finish();
         fail(request, "no offscreen frames could be rendered");
         return 1;
     }
+    const OffscreenDemo& run = *demo;
     FrameReadback readback;
     readback.init(run.target.width, run.target.height, offscreenGlFunction);
 
@@ -326,17 +347,7 @@ int runCapture(const CaptureRequest& request) {
     bool running = true;
     int done = 0;
     for (int k = 0; k < total && running; ++k) {
-        // The spectrum live play would have captured at the end of the previous frame.
-        const double previous = captureFrameTime(request.from, request.fps, k - 1);
-        if (previous < 0.0) {
-            std::fill(std::begin(SpectrumBuffer), std::end(SpectrumBuffer), 0.0f);
-        } else {
-            setMusicPositionMs(static_cast<int>(std::llround(previous * 1000.0)));
-            captureSpectrum();
-        }
-        bindFrameTarget(run.target);
-        drawFrameAt(static_cast<float>(captureFrameTime(request.from, request.fps, k)));
-        glFlush();
+        drawCaptureFrame(request, k);
         readback.start();
         if (readback.pending() == 2) {
             running = queueOldest();

@@ -11,6 +11,7 @@ struct CaptureRequest {
     int fps = 60;
     double from = 0.0; // seconds of demo time
     double to = 325.0;
+    std::string preset; // the x264 preset; empty: the one chosen for the container
 };
 
 // (to - from) * fps, rounded to the nearest whole frame.
@@ -23,6 +24,10 @@ int64_t musicFrameAt(double seconds);
 // The progress line: percent, frames done, frames per second, speed against real time,
 // time left.
 std::string captureProgressLine(int done, int total, int fps, double elapsedSeconds);
+
+// Draws frame k of a capture into the offscreen picture (the offscreen demo must be open),
+// after setting the spectrum live play would have captured at the end of frame k - 1.
+void drawCaptureFrame(const CaptureRequest& request, int k);
 
 // Returns the exit status: 0 when the file was written; 1 when it was not (the reason on
 // stderr, nothing left under the asked name, an existing file there untouched); 130 or

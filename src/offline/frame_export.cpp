@@ -46,10 +46,11 @@ int runFrameExport(const std::vector<int>& shotMs, const std::string& outDirecto
                      failure ? failure.message().c_str() : "not a folder");
         return 1;
     }
-    static OffscreenDemo run;
-    if (!openOffscreenDemo(run)) {
+    OffscreenDemo* demo = openOffscreenDemo();
+    if (demo == nullptr) {
         return 1;
     }
+    const OffscreenDemo& run = *demo;
     int status = 0;
     for (const int ms : shotMs) {
         if (pastTheEnd(ms)) {
@@ -85,10 +86,11 @@ int runFrameExport(const std::vector<int>& shotMs, const std::string& outDirecto
 }
 
 int runFrameBench(int fromMs, int toMs, int frames) {
-    static OffscreenDemo run;
-    if (!openOffscreenDemo(run)) {
+    OffscreenDemo* demo = openOffscreenDemo();
+    if (demo == nullptr) {
         return 1;
     }
+    const OffscreenDemo& run = *demo;
     std::vector<double> frameMs;
     frameMs.reserve(frames);
     for (int i = 0; i < frames; ++i) {
