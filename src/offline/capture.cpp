@@ -192,9 +192,21 @@ bool diskFull(const std::string& file) {
            static_cast<double>(info.f_bavail) * info.f_frsize < 1024.0 * 1024.0;
 }
 
-void fail(const CaptureRequest& request, const std::string& reason) {
-    std::fprintf(stderr, "\nquorlith: capture of '%s' failed: %s; no file written\n",
-                 request.path.c_str(), reason.c_str());
+bool progressLineOpen = false; // a progress line on the terminal waits for its end
+
+void fail(const CaptureRequest& request, const std::string& reason,
+          const std::string& ffmpegSaid = "") {
+    std::fprintf(stderr, "%squorlith: capture of '%s' failed: %s; no file written\n",
+                 progressLineOpen ? "\n" : "", request.path.c_str(), reason.c_str());
+    progressLineOpen = false;
+    if (!ffmpegSaid.empty()) {
+        std::string indented = "  " + ffmpegSaid;
+        for (std::string::size_type at = 0; (at = indented.find('\n', at)) != std::string::npos;
+             at += 3) {
+            indented.insert(at + 1, "  ");
+        }
+        std::fprintf(stderr, "ffmpeg said:\n%s\n", indented.c_str());
+    }
 }
 
 } // namespace
@@ -260,9 +272,14 @@ int runCapture(const CaptureRequest& request) {
     const std::string trackPath = dataPath("music/track.mp3");
     std::vector<unsigned char> trackBytes;
     Mp3Stream track;
-    std::string trackError = "cannot be read";
-    const bool withAudio = readWhole(trackPath, trackBytes) &&
-                           track.open(trackBytes.data(), trackBytes.size(), trackError);
+    std::string trackError;
+    bool withAudio = readWhole(trackPath, trackBytes);
+    if (!withAudio) {
+        trackError = "cannot be read";
+    } else if (!track.open(trackBytes.data(), trackBytes.size(), trackError)) {
+        trackError = "cannot be decoded (" + trackError + ")";
+        withAudio = false;
+    }
     if (!withAudio) {
         std::fprintf(stderr,
                      "quorlith: warning: the music track '%s' %s: the video will have no "
@@ -359,6 +376,7 @@ int runCapture(const CaptureRequest& request) {
         if (terminal && now - lastShown > std::chrono::milliseconds(250)) {
             std::fprintf(stderr, "\r%s\033[K",
                          captureProgressLine(done, total, request.fps, elapsed).c_str());
+            progressLineOpen = true;
             lastShown = now;
         } else if (!terminal && tenth > lastTenth) {
             std::fprintf(stderr, "%s\n",
@@ -388,6 +406,7 @@ int runCapture(const CaptureRequest& request) {
     if (running) {
         std::fprintf(stderr, terminal ? "\r%s\033[K\n" : "%s\n",
                      captureProgressLine(done, total, request.fps, elapsed).c_str());
+        progressLineOpen = false;
     }
 
     const int signal = stopSignal.load();
@@ -400,16 +419,17 @@ int runCapture(const CaptureRequest& request) {
         fail(request, "a frame could not be read back from the GL driver");
         return 1;
     }
-    if (!ended.empty() || queue.writeError != 0 || audioError.load() != 0) {
-        std::string reason = "ffmpeg " + (ended.empty() ? std::string("stopped reading") : ended);
+    // ffmpeg runs at the error log level: whatever it says is a failure, even where its
+    // exit status is 0 (it is for a trailer that did not fit on a full disk).
+    const std::string messages = ffmpeg.messages();
+    if (!ended.empty() || !messages.empty() || queue.writeError != 0 || audioError.load() != 0) {
+        std::string reason = "ffmpeg " + (!ended.empty()      ? ended
+                                          : !messages.empty() ? std::string("reported an error")
+                                                              : std::string("stopped reading"));
         if (diskFull(request.path)) {
             reason += "; the disk is full";
         }
-        const std::string messages = ffmpeg.messages();
-        if (!messages.empty()) {
-            reason += "; it said:\n" + messages;
-        }
-        fail(request, reason);
+        fail(request, reason, messages);
         return 1;
     }
     if (!temporary.moveTo(request.path, error)) {

@@ -167,7 +167,7 @@ TEST(Capture, FailuresNameTheCauseAndLeaveNoFile) {
     const Case cases[] = {
         {"no ffmpeg", "", "out.mp4", "not found on the PATH"},
         {"ffmpeg failing", "echo 'Unknown encoder' >&2; exit 3", "out.mp4",
-         "exited with status 3; it said:\nUnknown encoder"},
+         "exited with status 3; no file written\nffmpeg said:\n  Unknown encoder\n"},
         {"ffmpeg dying mid-way", "head -c 4000000 >/dev/null; kill -9 $$", "out.mkv",
          "killed by signal 9"},
         {"missing folder", nullptr, "no/such/folder/out.mp4", "cannot create a file in the folder"},
@@ -202,6 +202,25 @@ TEST(Capture, FailuresNameTheCauseAndLeaveNoFile) {
                 << entry.path();
         }
     }
+}
+
+TEST(Capture, WithoutTheTrackTheVideoHasNoSoundAndAWarning) {
+    Scratch s;
+    for (const auto& entry : fs::directory_iterator(QUORLITH_BUILD_DIR "/data")) {
+        if (entry.path().filename() != "music") {
+            fs::create_directory_symlink(entry.path(), s.dir / entry.path().filename());
+        }
+    }
+    const std::string video = (s.dir / "v.mkv").string();
+    const Outcome run = runQuorlith(s, "",
+                                    "--data '" + s.dir.string() + "' --capture '" + video +
+                                        "' --fps 10 --from 100 --to 100.2");
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.err.find("track.mp3' cannot be read: the video will have no sound"),
+              std::string::npos)
+        << run.err;
+    EXPECT_EQ(shell("ffprobe -v error -show_entries stream=codec_name -of csv=p=0 '" + video + "'"),
+              "h264\n");
 }
 
 TEST(Benchmark, EverySectionTheRendererAndTheWorstP99) {
