@@ -1,8 +1,11 @@
 // The capture's cost over plain rendering: the same frames of a stretch rendered and read
-// back alone, then captured through ffmpeg with the soundtrack, in turn, in one process.
-// Prints the wall time of each and their ratio per round and the median ratio.
+// back alone, captured through ffmpeg with the soundtrack, and rendered alone again, in one
+// process. Prints per round the wall times and the ratio of the capture to the mean of the
+// two plain runs around it, and the median ratio.
 //
 //   bench_capture_bench [fps] [from] [to] [rounds] [mp4|mkv] [x264 preset]
+#include <sys/resource.h>
+
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -16,6 +19,14 @@
 #include "timeline/startup.h"
 
 namespace {
+
+// CPU seconds of this process and of its waited-for children (ffmpeg).
+double cpuSeconds(int who) {
+    rusage usage{};
+    getrusage(who, &usage);
+    return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec +
+           (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) * 1e-6;
+}
 
 double secondsSince(std::chrono::steady_clock::time_point start) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
@@ -59,17 +70,28 @@ int main(int argc, char** argv) {
     const CaptureRequest request{path, fps, from, to, preset};
     std::vector<double> ratios;
     for (int round = 1; round <= rounds; ++round) {
+        const double cpu0 = cpuSeconds(RUSAGE_SELF);
         const double alone = renderAlone(request, demo->target);
+        const double cpu1 = cpuSeconds(RUSAGE_SELF);
+        const double children1 = cpuSeconds(RUSAGE_CHILDREN);
         const auto start = std::chrono::steady_clock::now();
         if (runCapture(request) != 0) {
             return 1;
         }
         const double capture = secondsSince(start);
-        ratios.push_back(capture / alone);
+        const double cpu2 = cpuSeconds(RUSAGE_SELF);
+        const double children2 = cpuSeconds(RUSAGE_CHILDREN);
+        const double aloneAfter = renderAlone(request, demo->target);
+        std::printf("cpu: render alone %.2f s, capture %.2f s (ours %.2f + ffmpeg %.2f), "
+                    "ratio %.3f\n",
+                    cpu1 - cpu0, cpu2 - cpu1 + children2 - children1, cpu2 - cpu1,
+                    children2 - children1, (cpu2 - cpu1 + children2 - children1) / (cpu1 - cpu0));
+        ratios.push_back(capture / ((alone + aloneAfter) / 2));
         std::printf("round %d: %d frames at %d fps from %.1f s: render alone %.2f s, capture "
-                    "%.2f s, ratio %.3f\n",
-                    round, captureFrameCount(from, to, fps), fps, from, alone, capture,
+                    "%.2f s, render alone %.2f s, ratio %.3f\n",
+                    round, captureFrameCount(from, to, fps), fps, from, alone, capture, aloneAfter,
                     ratios.back());
+        std::fflush(stdout);
     }
     std::sort(ratios.begin(), ratios.end());
     std::printf("median ratio %.3f (%s, preset %s)\n", ratios[ratios.size() / 2], container.c_str(),
