@@ -83,10 +83,6 @@ int runQuorlith(int argc, char** argv) {
         return 0;
     }
 
-    // Closing the start dialog must not ask the program to end.
-    SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
-    std::atexit(shutDownSdl);
-
     fillDemoRecords(applicationInfo, programFolder(), keyState, demoWindow);
     setDataDirectory(
         resolveDataDirectory(options.dataDirectory, applicationInfo.instanceHandle, isDirectory));
@@ -104,6 +100,12 @@ int runQuorlith(int argc, char** argv) {
     default:
         break;
     }
+
+    // Closing the start dialog must not ask the program to end.
+    SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
+    // Live play only: the offline modes above leave SDL and the GL driver loaded until the
+    // process is gone (so the leak checker still knows the driver's own allocations).
+    std::atexit(shutDownSdl);
 
     setClockSource(options.mute ? ClockSource::WallClock : ClockSource::Device);
     switch (options.display) {
