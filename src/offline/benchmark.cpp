@@ -114,8 +114,8 @@ int runBenchmark(int framesPerSection) {
 
     std::printf("benchmark: %d timed frames per section at %d x %d on %s\n", framesPerSection,
                 run.target.width, run.target.height, glRendererName());
-    std::printf("%-17s %-15s %6s %9s %8s %8s %13s\n", "section", "window s", "frames", "median ms",
-                "p99 ms", "max ms", "fps at median");
+    std::printf("%-17s %-15s %6s  %9s  %8s  %8s  %13s\n", "section", "window s", "frames",
+                "median ms", "p99 ms", "max ms", "fps at median");
     double worstP99 = -1.0;
     std::string worstSection;
     for (const BenchmarkSection& section : sections) {
@@ -134,7 +134,7 @@ int runBenchmark(int framesPerSection) {
         const double p99 = times[std::max<std::size_t>(rank, 1) - 1];
         char window[32];
         std::snprintf(window, sizeof window, "%.2f-%.2f", section.from, section.to);
-        std::printf("%-17s %-15s %6d %9.2f %8.2f %8.2f %13.1f\n", section.name.c_str(), window,
+        std::printf("%-17s %-15s %6d  %9.2f  %8.2f  %8.2f  %13.1f\n", section.name.c_str(), window,
                     framesPerSection, median, p99, times.back(), 1000.0 / median);
         if (p99 > worstP99) {
             worstP99 = p99;
