@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "host/frame_export.h"
+#include "offline/frame_export.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-#include "host/options.h"
+#include "app/options.h"
 
 namespace {
 
@@ -19,7 +19,7 @@ std::string parse(const std::vector<std::string>& args) {
         return "error: " + r.error;
     }
     const Options& o = r.options;
-    const char* const modes[] = {"demo", "shots", "bench", "help"};
+    const char* const modes[] = {"demo", "shots", "bench", "help", "capture", "benchmark"};
     const char* const displays[] = {"ask", "windowed", "fullscreen"};
     std::ostringstream out;
     out << modes[static_cast<int>(o.mode)] << ' ' << displays[static_cast<int>(o.display)]
@@ -35,6 +35,13 @@ std::string parse(const std::vector<std::string>& args) {
     }
     out << " out=" << o.outDirectory << " bench=" << o.benchFromMs << ',' << o.benchToMs << ','
         << o.benchFrames;
+    if (o.mode == RunMode::Capture) {
+        out << " capture=" << o.captureFile << ',' << o.captureFps << ',' << o.captureFrom << ','
+            << o.captureTo;
+    }
+    if (o.mode == RunMode::Benchmark) {
+        out << " per-section=" << o.framesPerSection;
+    }
     return out.str();
 }
 
@@ -53,6 +60,14 @@ TEST(Options, NoArgumentsTheDemoOptionsShotsBenchAndHelp) {
     EXPECT_EQ(parse({"--bench", "10,20.5", "--frames", "30"}),
               "bench ask data= mute=0 out= bench=10000,20500,30");
     EXPECT_EQ(parse({"--bench", "1,1"}), "bench ask data= mute=0 out= bench=1000,1000,100");
+    EXPECT_EQ(parse({"--capture", "d.MKV"}),
+              "capture ask data= mute=0 out= bench=0,0,0 capture=d.MKV,60,0,325");
+    EXPECT_EQ(parse({"--capture=d.mp4", "--fps", "240", "--from", "324.5", "--to=325"}),
+              "capture ask data= mute=0 out= bench=0,0,0 capture=d.mp4,240,324.5,325");
+    EXPECT_EQ(parse({"--benchmark"}),
+              "benchmark ask data= mute=0 out= bench=0,0,0 per-section=120");
+    EXPECT_EQ(parse({"--benchmark", "--frames-per-section", "7"}),
+              "benchmark ask data= mute=0 out= bench=0,0,0 per-section=7");
     EXPECT_EQ(parse({"--help"}).substr(0, 4), "help");
     EXPECT_EQ(parse({"--shot", "1", "-h"}).substr(0, 4), "help"); // help wins
     EXPECT_NE(usageText("quorlith").find("--shot T[,T...]"), std::string::npos);
@@ -94,6 +109,21 @@ TEST(Options, BadUnknownAndConflictingOptionsAreRejectedWithTheirName) {
         {{"--av-offset", ""}, "--av-offset"},
         {{"--bench", "1,2", "--av-offset", "0"}, "--av-offset does not apply"},
         {{"--shot", "1", "--out", "o", "--av-offset", "40"}, "--av-offset does not apply"},
+        {{"--capture", "d.mp4", "--av-offset", "40"}, "--av-offset does not apply"},
+        {{"--capture", "d.avi"}, ".mp4"},
+        {{"--capture", "mp4"}, ".mp4"},
+        {{"--capture", "d.mp4", "--fps", "0"}, "--fps"},
+        {{"--capture", "d.mp4", "--fps", "241"}, "--fps"},
+        {{"--capture", "d.mp4", "--fps", "29.97"}, "--fps"},
+        {{"--capture", "d.mp4", "--from", "-1"}, "--from"},
+        {{"--capture", "d.mp4", "--to", "325.001"}, "--to"},
+        {{"--capture", "d.mp4", "--from", "5", "--to", "5"}, "--from must come before --to"},
+        {{"--capture", "d.mp4", "--to", "0"}, "--from must come before --to"},
+        {{"--fps", "30"}, "only go with --capture"},
+        {{"--capture", "d.mp4", "--windowed"}, "offscreen"},
+        {{"--benchmark", "--capture", "d.mp4"}, "exclude each other"},
+        {{"--benchmark", "--frames-per-section", "0"}, "--frames-per-section"},
+        {{"--frames-per-section", "3"}, "only goes with --benchmark"},
     };
     for (const auto& [args, part] : cases) {
         const std::string result = parse(args);

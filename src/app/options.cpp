@@ -1,9 +1,11 @@
-#include "host/options.h"
+#include "app/options.h"
 
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
 #include <optional>
+
+#include "offline/ffmpeg_process.h"
 
 namespace {
 
@@ -21,14 +23,14 @@ std::optional<double> parseSeconds(const std::string& text) {
     return value;
 }
 
-std::optional<int> parseCount(const std::string& text) {
+std::optional<int> parseCount(const std::string& text, long most = kMaxBenchFrames) {
     if (text.empty() || text[0] == '-' || text[0] == '+') {
         return std::nullopt;
     }
     char* end = nullptr;
     errno = 0;
     const long value = std::strtol(text.c_str(), &end, 10);
-    if (errno != 0 || end != text.c_str() + text.size() || value < 1 || value > kMaxBenchFrames) {
+    if (errno != 0 || end != text.c_str() + text.size() || value < 1 || value > most) {
         return std::nullopt;
     }
     return static_cast<int>(value);
@@ -80,6 +82,10 @@ ParsedOptions parseOptions(const std::vector<std::string>& args) {
     bool benchGiven = false;
     bool framesGiven = false;
     bool outGiven = false;
+    bool captureGiven = false;
+    bool captureTimingGiven = false; // --fps, --from or --to
+    bool benchmarkGiven = false;
+    bool perSectionGiven = false;
 
     for (std::size_t i = 0; i < args.size(); ++i) {
         std::string name = args[i];
@@ -93,9 +99,11 @@ ParsedOptions parseOptions(const std::vector<std::string>& args) {
         }
         const bool takesValue = name == "--data" || name == "--start" || name == "--shot" ||
                                 name == "--out" || name == "--bench" || name == "--frames" ||
+                                name == "--capture" || name == "--fps" || name == "--from" ||
+                                name == "--to" || name == "--frames-per-section" ||
                                 name == "--av-offset";
         const bool isFlag = name == "--windowed" || name == "--fullscreen" || name == "--mute" ||
-                            name == "--help" || name == "-h";
+                            name == "--help" || name == "-h" || name == "--benchmark";
         if (!takesValue && !isFlag) {
             return fail("unknown option '" + args[i] + "'");
         }
@@ -185,6 +193,38 @@ ParsedOptions parseOptions(const std::vector<std::string>& args) {
             }
             options.benchFrames = *frames;
             framesGiven = true;
+        } else if (name == "--capture") {
+            Container container;
+            if (!containerForPath(value, container)) {
+                return fail("--capture: '" + value +
+                            "' must end in .mp4 (to share) or .mkv (lossless master)");
+            }
+            options.captureFile = value;
+            captureGiven = true;
+        } else if (name == "--fps") {
+            const std::optional<int> fps = parseCount(value, kMaxCaptureFps);
+            if (!fps) {
+                return fail("--fps: '" + value + "' is not a whole number from 1 to 240");
+            }
+            options.captureFps = *fps;
+            captureTimingGiven = true;
+        } else if (name == "--from" || name == "--to") {
+            const std::optional<double> seconds = parseSeconds(value);
+            if (!seconds || *seconds > kDemoSeconds) {
+                return fail(name + ": '" + value + "' is not a time from 0 to 325 seconds");
+            }
+            (name == "--from" ? options.captureFrom : options.captureTo) = *seconds;
+            captureTimingGiven = true;
+        } else if (name == "--benchmark") {
+            benchmarkGiven = true;
+        } else if (name == "--frames-per-section") {
+            const std::optional<int> frames = parseCount(value);
+            if (!frames) {
+                return fail("--frames-per-section: '" + value +
+                            "' is not a frame count from 1 to 100000");
+            }
+            options.framesPerSection = *frames;
+            perSectionGiven = true;
         }
     }
 
@@ -194,8 +234,17 @@ ParsedOptions parseOptions(const std::vector<std::string>& args) {
         result.options = options;
         return result;
     }
-    if (shotsGiven && benchGiven) {
-        return fail("--shot and --bench exclude each other");
+    if (shotsGiven + benchGiven + captureGiven + benchmarkGiven > 1) {
+        return fail("--shot, --bench, --capture and --benchmark exclude each other");
+    }
+    if (captureTimingGiven && !captureGiven) {
+        return fail("--fps, --from and --to only go with --capture");
+    }
+    if (captureGiven && options.captureFrom >= options.captureTo) {
+        return fail("--capture: --from must come before --to");
+    }
+    if (perSectionGiven && !benchmarkGiven) {
+        return fail("--frames-per-section only goes with --benchmark");
     }
     if (shotsGiven && !outGiven) {
         return fail("--shot needs --out DIR (the folder the pictures go to)");
@@ -206,20 +255,24 @@ ParsedOptions parseOptions(const std::vector<std::string>& args) {
     if (framesGiven && !benchGiven) {
         return fail("--frames only goes with --bench");
     }
-    if (shotsGiven || benchGiven) {
+    if (shotsGiven || benchGiven || captureGiven || benchmarkGiven) {
+        const std::string mode = shotsGiven     ? "--shot"
+                                 : benchGiven   ? "--bench"
+                                 : captureGiven ? "--capture"
+                                                : "--benchmark";
         if (options.display != DisplayChoice::Ask) {
-            return fail(std::string(shotsGiven ? "--shot" : "--bench") +
-                        " renders offscreen: --windowed and --fullscreen do not apply");
+            return fail(mode + " renders offscreen: --windowed and --fullscreen do not apply");
         }
         if (options.hasStart) {
-            return fail(std::string(shotsGiven ? "--shot" : "--bench") +
-                        " gives its own times: --start does not apply");
+            return fail(mode + " gives its own times: --start does not apply");
         }
         if (options.hasAvOffset) {
-            return fail(std::string(shotsGiven ? "--shot" : "--bench") +
-                        " plays no sound: --av-offset does not apply");
+            return fail(mode + " plays no sound: --av-offset does not apply");
         }
-        options.mode = shotsGiven ? RunMode::Shots : RunMode::Bench;
+        options.mode = shotsGiven     ? RunMode::Shots
+                       : benchGiven   ? RunMode::Bench
+                       : captureGiven ? RunMode::Capture
+                                      : RunMode::Benchmark;
         if (benchGiven && !framesGiven) {
             options.benchFrames = kDefaultBenchFrames;
         }
@@ -251,6 +304,14 @@ std::string usageText(const std::string& program) {
            "                      the exit status is then 1\n"
            "  --bench T0,T1       render frames evenly spaced from T0 to T1 (seconds) offscreen\n"
            "  --frames N          and print their median and mean frame time (default 100)\n"
+           "  --capture FILE      render every frame offscreen into a video with the music,\n"
+           "                      through the ffmpeg program: FILE.mp4 (H.264 + AAC, to\n"
+           "                      share) or FILE.mkv (lossless H.264 + FLAC, to edit)\n"
+           "  --fps N             frames per second of the capture, 1 to 240 (default 60)\n"
+           "  --from S, --to S    the stretch of the demo to capture (default 0 to 325)\n"
+           "  --benchmark         time frames in every section of the demo offscreen and\n"
+           "                      print a table; --frames-per-section N timed frames in\n"
+           "                      each (default 120)\n"
            "  --help              show this text\n"
            "\n"
            "Keys while running: Esc or F1 quit, Left/Right seek 0.5 s, Up/Down seek 5 s.\n";

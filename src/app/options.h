@@ -7,10 +7,12 @@
 #include <vector>
 
 enum class RunMode {
-    Demo,  // the live demo
-    Shots, // --shot: render frames at given times to PNG files, no window, no sound
-    Bench, // --bench: render frames offscreen and report frame times
-    Help,  // --help
+    Demo,      // the live demo
+    Shots,     // --shot: render frames at given times to PNG files, no window, no sound
+    Bench,     // --bench: render frames offscreen and report frame times
+    Help,      // --help
+    Capture,   // --capture: render every frame offscreen into a video file with the music
+    Benchmark, // --benchmark: time frames in every section of the demo and print a table
 };
 
 enum class DisplayChoice {
@@ -33,6 +35,11 @@ struct Options {
     int benchFromMs = 0;
     int benchToMs = 0;
     int benchFrames = 0;
+    std::string captureFile;
+    int captureFps = 60;
+    double captureFrom = 0.0;
+    double captureTo = 325.0;
+    int framesPerSection = 120;
 };
 
 struct ParsedOptions {
@@ -44,6 +51,8 @@ struct ParsedOptions {
 inline constexpr int kDefaultBenchFrames = 100;
 inline constexpr int kMaxBenchFrames = 100000;
 inline constexpr double kMaxSeconds = 86400.0;
+inline constexpr int kMaxCaptureFps = 240;
+inline constexpr double kDemoSeconds = 325.0; // the capture's latest end
 
 // Parses the arguments after the program name.
 ParsedOptions parseOptions(const std::vector<std::string>& args);

@@ -1,4 +1,4 @@
-#include "host/entry.h"
+#include "app/entry.h"
 
 #include <SDL2/SDL.h>
 
@@ -8,15 +8,17 @@
 #include <string>
 #include <vector>
 
+#include "app/options.h"
 #include "audio/music.h"
 #include "host/demo_window.h"
-#include "host/frame_export.h"
 #include "host/gl_lookup.h"
 #include "host/main_loop.h"
 #include "host/message_box.h"
-#include "host/options.h"
 #include "host/start_dialog.h"
 #include "host/window.h"
+#include "offline/benchmark.h"
+#include "offline/capture.h"
+#include "offline/frame_export.h"
 #include "shader/glsl_shaders.h"
 #include "timeline/composer.h"
 #include "timeline/startup.h"
@@ -63,20 +65,6 @@ const char* programFolder() {
     return folder.c_str();
 }
 
-void fillDemoRecords(ApplicationInfo& app, const char* folder, KeyState& keys, DemoWindow& window) {
-    app.instanceHandle = folder;
-    app.windowClassName = kWindowClassName;
-    keys.fill(0);
-    window = DemoWindow{};
-    window.keyState = &keys;
-    window.appInfo = &app;
-    window.title = kDemoTitle;
-    window.width = kDemoWidth;
-    window.height = kDemoHeight;
-    window.colorBits = kDemoColorBits;
-    window.fullScreen = 1;
-}
-
 int runQuorlith(int argc, char** argv) {
     const std::string program = argc > 0 && argv[0] != nullptr
                                     ? std::filesystem::path(argv[0]).filename().string()
@@ -93,20 +81,29 @@ int runQuorlith(int argc, char** argv) {
         return 0;
     }
 
-    // Closing the start dialog must not ask the program to end.
-    SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
-    std::atexit(shutDownSdl);
-
     fillDemoRecords(applicationInfo, programFolder(), keyState, demoWindow);
     setDataDirectory(
         resolveDataDirectory(options.dataDirectory, applicationInfo.instanceHandle, isDirectory));
 
-    if (options.mode == RunMode::Shots) {
-        return runFrameExport(options);
+    switch (options.mode) {
+    case RunMode::Shots:
+        return runFrameExport(options.shotMs, options.outDirectory);
+    case RunMode::Bench:
+        return runFrameBench(options.benchFromMs, options.benchToMs, options.benchFrames);
+    case RunMode::Capture:
+        return runCapture(
+            {options.captureFile, options.captureFps, options.captureFrom, options.captureTo, ""});
+    case RunMode::Benchmark:
+        return runBenchmark(options.framesPerSection);
+    default:
+        break;
     }
-    if (options.mode == RunMode::Bench) {
-        return runFrameBench(options);
-    }
+
+    // Closing the start dialog must not ask the program to end.
+    SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
+    // Live play only: the offline modes above leave SDL and the GL driver loaded until the
+    // process is gone (so the leak checker still knows the driver's own allocations).
+    std::atexit(shutDownSdl);
 
     setClockSource(options.mute ? ClockSource::WallClock : ClockSource::Device);
     setPictureDelayMs(options.avOffsetMs);

@@ -1,4 +1,4 @@
-#include "host/entry.h"
+#include "app/entry.h"
 
 int main(int argc, char** argv) {
     return runQuorlith(argc, argv);
