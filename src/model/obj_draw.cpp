@@ -1,6 +1,8 @@
 #include "model/obj_draw.h"
 
 #include <cmath>
+#include <cstddef>
+#include <vector>
 
 #include "gfx/billboard.h"
 #include "gfx/gl.h"
@@ -35,34 +37,94 @@ float triangleSpriteHalfSize(float x, float y, float t) {
     return static_cast<float>(1000.0 + 300.0 * std::sin(phase));
 }
 
+namespace {
+// Per-call scratch kept between frames: the swirled position of each vertex, and the corner
+// arrays of one group. They only grow (at the first frame of the largest model).
+std::vector<Vec3> swirledScratch;
+std::vector<GLfloat> positionScratch;
+std::vector<GLfloat> normalScratch;
+std::vector<GLfloat> texCoordScratch;
+
+void growTo(std::vector<GLfloat>& scratch, std::size_t size) {
+    if (scratch.size() < size) {
+        scratch.resize(size);
+    }
+}
+} // namespace
+
+// Each vertex is swirled once (the same values as per corner: the swirl depends on the vertex
+// alone), and each group is drawn as arrays holding, corner by corner, what immediate mode
+// would send.
 void drawObjModelSwirled(const ObjModel& model, float t) {
+    const float s = t * 0.25f;
+    if (swirledScratch.size() < model.vertexCount + 1u) {
+        swirledScratch.resize(model.vertexCount + 1u);
+    }
+    for (uint32_t v = 0; v <= model.vertexCount && model.vertices != nullptr; ++v) {
+        const float* p = model.vertices[v];
+        swirledScratch[v] = swirl(p[0], p[1], p[2], s, t);
+    }
+    const bool textured = model.texCoordCount != 0;
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glEnableClientState(GL_NORMAL_ARRAY);
+    if (textured) {
+        glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+    }
     for (const ObjGroup* g = model.groups; g != nullptr; g = g->next) {
-        glBegin(GL_TRIANGLES);
-        const float s = t * 0.25f;
+        const std::size_t corners = static_cast<std::size_t>(g->triangleCount) * 3;
+        growTo(positionScratch, corners * 3);
+        growTo(normalScratch, corners * 3);
+        growTo(texCoordScratch, corners * 2);
+        GLfloat* position = positionScratch.data();
+        GLfloat* normal = normalScratch.data();
+        GLfloat* texCoord = texCoordScratch.data();
         for (uint32_t i = 0; i < g->triangleCount; ++i) {
             const ObjTriangle& tri = model.triangles[g->triangleIndices[i]];
             for (int k = 0; k < 3; ++k) {
-                if (model.texCoordCount != 0) {
-                    glTexCoord2fv(model.texCoords[tri.texCoordIndex[k]]);
+                if (textured) {
+                    const float* uv = model.texCoords[tri.texCoordIndex[k]];
+                    *texCoord++ = uv[0];
+                    *texCoord++ = uv[1];
                 }
                 const int32_t v = tri.vertexIndex[k];
-                glNormal3fv(model.normals[v]);
-                const float* p = model.vertices[v];
-                const Vec3 q = swirl(p[0], p[1], p[2], s, t);
-                glVertex3f(q.x, q.y, q.z);
+                const float* n = model.normals[v];
+                *normal++ = n[0];
+                *normal++ = n[1];
+                *normal++ = n[2];
+                const Vec3 q = swirledScratch[v];
+                *position++ = q.x;
+                *position++ = q.y;
+                *position++ = q.z;
             }
         }
-        glEnd();
+        glVertexPointer(3, GL_FLOAT, 0, positionScratch.data());
+        glNormalPointer(GL_FLOAT, 0, normalScratch.data());
+        if (textured) {
+            glTexCoordPointer(2, GL_FLOAT, 0, texCoordScratch.data());
+        }
+        glDrawArrays(GL_TRIANGLES, 0, static_cast<GLsizei>(corners));
+        // Immediate mode leaves the last corner's normal and texture coordinate current.
+        if (corners != 0) {
+            glNormal3fv(normal - 3);
+            if (textured) {
+                glTexCoord2fv(texCoord - 2);
+            }
+        }
     }
+    glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+    glDisableClientState(GL_NORMAL_ARRAY);
+    glDisableClientState(GL_VERTEX_ARRAY);
 }
 
 void drawObjModelSprites(const ObjModel& model, float t) {
+    beginBillboards();
     for (const ObjGroup* g = model.groups; g != nullptr; g = g->next) {
         for (uint32_t i = 0; i < g->triangleCount; ++i) {
             const ObjTriangle& tri = model.triangles[g->triangleIndices[i]];
             const float* p = model.vertices[tri.vertexIndex[0]];
-            drawBillboard(triangleSpriteCentre(p[0], p[1], p[2]),
-                          triangleSpriteHalfSize(p[0], p[1], t));
+            addBillboard(triangleSpriteCentre(p[0], p[1], p[2]),
+                         triangleSpriteHalfSize(p[0], p[1], t));
         }
     }
+    endBillboards();
 }

@@ -1,7 +1,6 @@
 #include "scenes/twin_knots.h"
 
 #include <cmath>
-#include <vector>
 
 #include "gfx/billboard.h"
 #include "gfx/gl.h"
@@ -19,21 +18,25 @@ float knotHalfSize(int i, float t, float rate, float amplitude, float base) {
     return static_cast<float>((std::sin(b) + std::cos(b)) * amplitude + base);
 }
 
-// Each point is drawn twice: the mask multiplies the picture, then the glow adds to it.
-void drawKnot(std::vector<Vec3>& scratch, int count, float scale, float (*halfSize)(int, float),
-              float t) {
+static_assert(kSecondKnotPoints <= kBillboardStore);
+
+// Each point is drawn twice: the mask multiplies the picture, then the glow adds to it. The
+// corners of all points are worked out first, under the one modelview matrix.
+void drawKnot(int count, float scale, float (*halfSize)(int, float), float t) {
+    beginBillboards();
     for (int i = 0; i < count; ++i) {
-        scratch[i] = knotPoint(i, scale);
+        addBillboard(knotPoint(i, scale), halfSize(i, t));
     }
+    beginQueuedDraws();
     for (int i = 0; i < count; ++i) {
-        const float h = halfSize(i, t);
         bindTableTexture(kKnotMaskTexture);
         glBlendFunc(GL_DST_COLOR, GL_ZERO);
-        drawBillboard(scratch[i], h);
+        drawQueuedBillboard(i);
         bindTableTexture(kKnotGlowTexture);
         glBlendFunc(GL_ONE, GL_ONE);
-        drawBillboard(scratch[i], h);
+        drawQueuedBillboard(i);
     }
+    endQueuedDraws();
 }
 
 } // namespace
@@ -75,12 +78,10 @@ void drawTwinKnotsScene(float t) {
     glEnable(GL_BLEND);
     glDepthMask(GL_FALSE);
 
-    // Recomputed every frame; nothing is kept once the frame is drawn.
-    std::vector<Vec3> scratch(kSecondKnotPoints);
-    drawKnot(scratch, kFirstKnotPoints, kFirstKnotScale, firstKnotHalfSize, t);
+    drawKnot(kFirstKnotPoints, kFirstKnotScale, firstKnotHalfSize, t);
     glRotatef(180.0f, 1.0f, 0.0f, 0.0f);
     glRotatef(30.0f, 0.0f, 1.0f, 0.0f);
-    drawKnot(scratch, kSecondKnotPoints, kSecondKnotScale, secondKnotHalfSize, t);
+    drawKnot(kSecondKnotPoints, kSecondKnotScale, secondKnotHalfSize, t);
 
     glDepthMask(GL_TRUE);
     glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
