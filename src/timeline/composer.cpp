@@ -61,6 +61,7 @@ void drawFrameAt(float t) {
     if (const SceneEntry* scene = sceneAt(t)) {
         scene->draw(t);
     }
+    beginBetweenTheBars();
     postProcess(t);
     drawMultiplyOverlay(kScreenOverlayTexture);
     for (const FadeEntry& fade : fadeSchedule()) {
@@ -71,6 +72,7 @@ void drawFrameAt(float t) {
         drawCredits(kCreditsStart, t);
     }
     drawMultiplyOverlay(kOverlayTexture);
+    endBetweenTheBars();
     drawLetterbox();
 }
 

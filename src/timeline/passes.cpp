@@ -12,6 +12,12 @@ int renderTargetWidth = kRenderTargetSize;
 int renderTargetHeight = kRenderTargetSize;
 
 namespace {
+// The side of the render target texture's square storage (0 when not square).
+int targetStorageSize = 0;
+
+// The height of each letterbox bar in pixels.
+constexpr int kLetterboxBar = 60;
+
 // The screen quad mirrored left to right, as the backgrounds and overlays draw it.
 void drawMirroredScreenQuad() {
     glBegin(GL_QUADS);
@@ -56,6 +62,7 @@ void createRenderTarget() {
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB8, renderTargetWidth, renderTargetHeight, 0, GL_RGB,
                  GL_UNSIGNED_BYTE, black.data());
+    targetStorageSize = renderTargetWidth == renderTargetHeight ? renderTargetWidth : 0;
 }
 
 void setSceneViewport(int size) {
@@ -64,7 +71,13 @@ void setSceneViewport(int size) {
 
 void presentRenderTarget(int size) {
     glBindTexture(GL_TEXTURE_2D, renderTargetTexture);
-    glCopyTexImage2D(GL_TEXTURE_2D, 0, GL_RGB8, 0, 0, size, size, 0);
+    if (size == targetStorageSize) {
+        // Into the texture as it is, without making its storage anew.
+        glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 0, 0, size, size);
+    } else {
+        glCopyTexImage2D(GL_TEXTURE_2D, 0, GL_RGB8, 0, 0, size, size, 0);
+        targetStorageSize = size;
+    }
     glViewport(0, 0, static_cast<GLsizei>(kScreenWidth), static_cast<GLsizei>(kScreenHeight));
     beginBackdropProjection();
     glEnable(GL_TEXTURE_2D);
@@ -163,6 +176,16 @@ void drawCredits(float startTime, float t) {
     glVertex2f(512.0f, 0.0f);
     glEnd();
     endTexturedPass();
+}
+
+void beginBetweenTheBars() {
+    glScissor(0, kLetterboxBar, static_cast<GLsizei>(kScreenWidth),
+              static_cast<GLsizei>(kScreenHeight) - 2 * kLetterboxBar);
+    glEnable(GL_SCISSOR_TEST);
+}
+
+void endBetweenTheBars() {
+    glDisable(GL_SCISSOR_TEST);
 }
 
 void drawLetterbox() {

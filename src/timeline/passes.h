@@ -27,3 +27,7 @@ void drawMultiplyOverlay(int textureIndex);
 void drawFadeWindow(float start, float end, float t);
 void drawCredits(float startTime, float t);
 void drawLetterbox();
+// The passes between the render target's quad and the letterbox only need to reach the rows
+// between the bars (the letterbox covers the rest): a scissor box skips the others.
+void beginBetweenTheBars();
+void endBetweenTheBars();
