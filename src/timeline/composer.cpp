@@ -21,8 +21,17 @@ constexpr int kScreenOverlayTexture = 11;
 constexpr int kTitleTexture = 15;
 constexpr int kSpectrumBinForShader = 14;
 
+// A scrolling background covers the whole square, opaque, and hides every background
+// drawn before it: drawing starts at the last one whose window contains t.
 void drawBackgrounds(float t) {
-    for (const BackgroundEntry& background : backgroundSchedule()) {
+    const std::span<const BackgroundEntry> backgrounds = backgroundSchedule();
+    std::size_t first = 0;
+    for (std::size_t i = 0; i < backgrounds.size(); ++i) {
+        if (backgrounds[i].scrolling && backgrounds[i].window.contains(t)) {
+            first = i;
+        }
+    }
+    for (const BackgroundEntry& background : backgrounds.subspan(first)) {
         if (!background.window.contains(t)) {
             continue;
         }
