@@ -66,6 +66,7 @@ void setEndProcessHook(EndProcessHook hook) {
 void drawFrameAt(float t) {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
     setSceneViewport(kRenderTargetSize);
+    beginVisibleSceneRows(kRenderTargetSize);
     drawBackgrounds(t);
     if (const SceneEntry* scene = sceneAt(t)) {
         scene->draw(t);

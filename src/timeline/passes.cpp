@@ -178,6 +178,14 @@ void drawCredits(float startTime, float t) {
     endTexturedPass();
 }
 
+void beginVisibleSceneRows(int size) {
+    // The bars hide a tenth of the square at the top and at the bottom; the blur reaches
+    // about 15 rows, so 27 rows more are kept on each side.
+    const int hidden = size / 10 - 27;
+    glScissor(0, hidden, size, size - 2 * hidden);
+    glEnable(GL_SCISSOR_TEST);
+}
+
 void beginBetweenTheBars() {
     glScissor(0, kLetterboxBar, static_cast<GLsizei>(kScreenWidth),
               static_cast<GLsizei>(kScreenHeight) - 2 * kLetterboxBar);

@@ -27,6 +27,10 @@ void drawMultiplyOverlay(int textureIndex);
 void drawFadeWindow(float start, float end, float t);
 void drawCredits(float startTime, float t);
 void drawLetterbox();
+// Only rows of the 512 square near the middle reach the screen between the letterbox bars
+// (with a margin for the post-process blur): the scene passes skip the others.
+void beginVisibleSceneRows(int size);
+
 // The passes between the render target's quad and the letterbox only need to reach the rows
 // between the bars (the letterbox covers the rest): a scissor box skips the others.
 void beginBetweenTheBars();
