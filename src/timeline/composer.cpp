@@ -20,6 +20,8 @@ constexpr int kOverlayTexture = 10;
 constexpr int kScreenOverlayTexture = 11;
 constexpr int kTitleTexture = 15;
 constexpr int kSpectrumBinForShader = 14;
+constexpr float kCaptionIn = 1.0f;
+constexpr float kCaptionOut = 5.0f;
 
 // A scrolling background covers the whole square, opaque, and hides every background
 // drawn before it: drawing starts at the last one whose window contains t.
@@ -73,15 +75,25 @@ void drawFrameAt(float t) {
     }
     beginBetweenTheBars();
     postProcess(t);
-    drawMultiplyOverlay(kScreenOverlayTexture);
+    // A fade at alpha 0 and the caption at alpha 0 leave the picture as it is: when nothing
+    // else lies between them, the two overlays are drawn as one pass.
+    bool between = t > kCreditsAfter || captionAlpha(kCaptionIn, kCaptionOut, t) != 0.0f;
     for (const FadeEntry& fade : fadeSchedule()) {
-        drawFadeWindow(fade.start, fade.end, t);
+        between = between || fadeWindowAlpha(fade.start, fade.end, t) > 0.0f;
     }
-    drawCaption(512, 256, 128.0f, 128.0f, kTitleTexture, 1.0f, 5.0f, t);
-    if (t > kCreditsAfter) {
-        drawCredits(kCreditsStart, t);
+    if (!between) {
+        drawMultiplyOverlays(kScreenOverlayTexture, kOverlayTexture);
+    } else {
+        drawMultiplyOverlay(kScreenOverlayTexture);
+        for (const FadeEntry& fade : fadeSchedule()) {
+            drawFadeWindow(fade.start, fade.end, t);
+        }
+        drawCaption(512, 256, 128.0f, 128.0f, kTitleTexture, kCaptionIn, kCaptionOut, t);
+        if (t > kCreditsAfter) {
+            drawCredits(kCreditsStart, t);
+        }
+        drawMultiplyOverlay(kOverlayTexture);
     }
-    drawMultiplyOverlay(kOverlayTexture);
     endBetweenTheBars();
     drawLetterbox();
 }

@@ -6,12 +6,18 @@
 #include "gfx/ramp.h"
 #include "gfx/screen_projection.h"
 #include "gfx/textures.h"
+#include "shader/glsl_shaders.h"
 
 GLuint renderTargetTexture = 0;
 int renderTargetWidth = kRenderTargetSize;
 int renderTargetHeight = kRenderTargetSize;
 
 namespace {
+// The multitexture calls of the one-pass overlays (null without them).
+PFNGLACTIVETEXTUREPROC activeTexture = nullptr;
+using MultiTexCoord2f = void(APIENTRY*)(GLenum, GLfloat, GLfloat);
+MultiTexCoord2f multiTexCoord2f = nullptr;
+
 // The side of the render target texture's square storage (0 when not square).
 int targetStorageSize = 0;
 
@@ -135,6 +141,52 @@ void drawMultiplyOverlay(int textureIndex) {
     glEnable(GL_TEXTURE_2D);
     bindTableTexture(textureIndex);
     drawMirroredScreenQuad();
+    endTexturedPass();
+}
+
+void prepareScreenPasses() {
+    const GlProcLookup lookup = glProcLookup();
+    activeTexture = nullptr;
+    multiTexCoord2f = nullptr;
+    GLint units = 0;
+    glGetIntegerv(GL_MAX_TEXTURE_UNITS, &units);
+    if (lookup == nullptr || units < 2) {
+        return;
+    }
+    activeTexture = reinterpret_cast<PFNGLACTIVETEXTUREPROC>(lookup("glActiveTexture"));
+    multiTexCoord2f = reinterpret_cast<MultiTexCoord2f>(lookup("glMultiTexCoord2f"));
+}
+
+void drawMultiplyOverlays(int firstIndex, int secondIndex) {
+    if (activeTexture == nullptr || multiTexCoord2f == nullptr) {
+        drawMultiplyOverlay(firstIndex);
+        drawMultiplyOverlay(secondIndex);
+        return;
+    }
+    beginScreenProjection();
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_DST_COLOR, GL_ZERO);
+    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+    glEnable(GL_TEXTURE_2D);
+    bindTableTexture(firstIndex);
+    activeTexture(GL_TEXTURE1);
+    glEnable(GL_TEXTURE_2D);
+    bindTableTexture(secondIndex);
+    // The mirrored screen quad with both units' coordinates.
+    const GLfloat corners[4][4] = {{1.0f, 0.0f, 0.0f, 0.0f},
+                                   {1.0f, 1.0f, 0.0f, kScreenHeight},
+                                   {0.0f, 1.0f, kScreenWidth, kScreenHeight},
+                                   {0.0f, 0.0f, kScreenWidth, 0.0f}};
+    glBegin(GL_QUADS);
+    for (const auto& c : corners) {
+        multiTexCoord2f(GL_TEXTURE0, c[0], c[1]);
+        multiTexCoord2f(GL_TEXTURE1, c[0], c[1]);
+        glVertex2f(c[2], c[3]);
+    }
+    glEnd();
+    glBindTexture(GL_TEXTURE_2D, 0);
+    glDisable(GL_TEXTURE_2D);
+    activeTexture(GL_TEXTURE0);
     endTexturedPass();
 }
 

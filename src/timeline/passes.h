@@ -19,11 +19,17 @@ float fadeWindowAlpha(float start, float end, float t);
 float creditsTop(float startTime, float t);
 
 void createRenderTarget();
+// Finds, through the GL lookup, the multitexture calls the one-pass overlays need (GL 1.3
+// and two texture units); without them the overlays are drawn one by one.
+void prepareScreenPasses();
 void setSceneViewport(int size);
 void presentRenderTarget(int size);
 void drawPlainBackground(int textureIndex);
 void drawScrollingBackground(int textureIndex, float scroll);
 void drawMultiplyOverlay(int textureIndex);
+// Both overlays in a row, as one pass multiplying by both textures where two texture units
+// exist (the product rounded once: within a level of two passes), else as two passes.
+void drawMultiplyOverlays(int firstIndex, int secondIndex);
 void drawFadeWindow(float start, float end, float t);
 void drawCredits(float startTime, float t);
 void drawLetterbox();

@@ -20,6 +20,7 @@
 #include "support/frame_checks.h"
 #include "support/offscreen_gl.h"
 #include "timeline/composer.h"
+#include "timeline/passes.h"
 #include "timeline/startup.h"
 
 namespace {
@@ -139,9 +140,25 @@ OffscreenGl* ReferenceFrames::gl = nullptr;
 FrameTarget ReferenceFrames::target;
 ShaderProgram* ReferenceFrames::postProcess = nullptr;
 
+// A GL lookup that does not know the multitexture calls.
+void* lookupWithoutMultitexture(const char* name) {
+    const std::string asked = name;
+    return asked == "glActiveTexture" || asked == "glMultiTexCoord2f" ? nullptr
+                                                                      : OffscreenGl::lookup(name);
+}
+
 TEST_F(ReferenceFrames, MatchTheRecordedFrames) {
     ASSERT_NE(postProcess, nullptr);
     compareWithReferences();
+}
+
+// The same pictures where the faster paths find nothing they need and fall back.
+TEST_F(ReferenceFrames, MatchTheRecordedFramesWithoutMultitexture) {
+    setGlProcLookup(lookupWithoutMultitexture);
+    prepareScreenPasses();
+    compareWithReferences();
+    setGlProcLookup(OffscreenGl::lookup);
+    prepareScreenPasses();
 }
 
 } // namespace
