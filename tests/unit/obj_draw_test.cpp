@@ -1,6 +1,6 @@
 // Drawing a model: the swirl and sprite arithmetic with its roundings, and the GL calls
 // the two drawing routines really make (recorded by wrapping glBegin, glVertex3f, ... and
-// glDrawArrays, whose client arrays are read back, around the GL library's own functions in
+// the array draws, whose client arrays are read back, around the GL library's own functions in
 // a real offscreen context).
 #include <dlfcn.h>
 #include <gtest/gtest.h>
@@ -41,27 +41,28 @@ GlRecord rec;
         real args;                                                                                 \
     }
 namespace {
-// The vertices one glDrawArrays call sends, read from its enabled client arrays.
-void noteArrays(GLenum mode, GLint first, GLsizei count) {
+// The vertices one array draw sends (corner numbers from `corner`), read from the enabled
+// client arrays.
+template <typename Corner> void noteArrays(GLenum mode, GLsizei count, Corner corner) {
     rec.modes.push_back(mode);
     ++rec.ends;
-    auto read = [](GLenum array, GLenum pointer, int size, auto push) {
-        if (glIsEnabled(array) != GL_TRUE) {
-            return;
-        }
+    auto read = [](GLenum array, GLenum pointer, auto push) {
         GLvoid* base = nullptr;
-        glGetPointerv(pointer, &base);
-        return push(static_cast<const float*>(base), size);
+        if (glIsEnabled(array) == GL_TRUE) {
+            glGetPointerv(pointer, &base);
+            push(static_cast<const float*>(base));
+        }
     };
-    for (GLsizei i = first; i < first + count; ++i) {
-        read(GL_VERTEX_ARRAY, GL_VERTEX_ARRAY_POINTER, 3, [i](const float* a, int n) {
-            rec.vertices.push_back({a[i * n], a[i * n + 1], a[i * n + 2]});
+    for (GLsizei n = 0; n < count; ++n) {
+        const std::size_t i = corner(n);
+        read(GL_VERTEX_ARRAY, GL_VERTEX_ARRAY_POINTER, [i](const float* a) {
+            rec.vertices.push_back({a[i * 3], a[i * 3 + 1], a[i * 3 + 2]});
         });
-        read(GL_NORMAL_ARRAY, GL_NORMAL_ARRAY_POINTER, 3, [i](const float* a, int n) {
-            rec.normals.push_back({a[i * n], a[i * n + 1], a[i * n + 2]});
+        read(GL_NORMAL_ARRAY, GL_NORMAL_ARRAY_POINTER, [i](const float* a) {
+            rec.normals.push_back({a[i * 3], a[i * 3 + 1], a[i * 3 + 2]});
         });
-        read(GL_TEXTURE_COORD_ARRAY, GL_TEXTURE_COORD_ARRAY_POINTER, 2, [i](const float* a, int n) {
-            rec.texCoords.push_back({a[i * n], a[i * n + 1]});
+        read(GL_TEXTURE_COORD_ARRAY, GL_TEXTURE_COORD_ARRAY_POINTER, [i](const float* a) {
+            rec.texCoords.push_back({a[i * 2], a[i * 2 + 1]});
         });
     }
 }
@@ -71,7 +72,11 @@ extern "C" {
 RECORD_GL(glBegin, (GLenum mode), (mode), (rec.modes.push_back(mode), rec.inside = true))
 RECORD_GL(glEnd, (), (), (++rec.ends, rec.inside = false))
 RECORD_GL(glDrawArrays, (GLenum mode, GLint first, GLsizei count), (mode, first, count),
-          noteArrays(mode, first, count))
+          noteArrays(mode, count, [first](GLsizei n) { return std::size_t(first + n); }))
+RECORD_GL(glDrawElements, (GLenum mode, GLsizei count, GLenum type, const void* indices),
+          (mode, count, type, indices), noteArrays(mode, count, [indices](GLsizei n) {
+              return std::size_t(static_cast<const GLuint*>(indices)[n]);
+          }))
 RECORD_GL(glVertex3f, (GLfloat x, GLfloat y, GLfloat z), (x, y, z),
           rec.vertices.push_back({x, y, z}))
 RECORD_GL(glVertex3fv, (const GLfloat* v), (v), rec.vertices.push_back({v[0], v[1], v[2]}))
