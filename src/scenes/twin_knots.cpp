@@ -4,6 +4,7 @@
 
 #include "gfx/billboard.h"
 #include "gfx/gl.h"
+#include "gfx/multitexture.h"
 #include "gfx/textures.h"
 #include "scenes/scenes.h"
 #include "scenes/toolkit.h"
@@ -20,12 +21,59 @@ float knotHalfSize(int i, float t, float rate, float amplitude, float base) {
 
 static_assert(kSecondKnotPoints <= kBillboardStore);
 
+// Both textures on two units: the second unit hands on the glow where the colour's alpha is
+// 1 and the mask (from the first unit) where it is 0, so each draw of a pair only changes the
+// colour and the blend, not the bound texture.
+void beginPairedTextures() {
+    bindTableTexture(kKnotMaskTexture);
+    multitexture.activeTexture(GL_TEXTURE1);
+    glEnable(GL_TEXTURE_2D);
+    bindTableTexture(kKnotGlowTexture);
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_COMBINE);
+    glTexEnvi(GL_TEXTURE_ENV, GL_COMBINE_RGB, GL_INTERPOLATE);
+    glTexEnvi(GL_TEXTURE_ENV, GL_SOURCE2_RGB, GL_PRIMARY_COLOR);
+    multitexture.activeTexture(GL_TEXTURE0);
+    multitexture.clientActiveTexture(GL_TEXTURE1);
+    beginQueuedDraws();
+    multitexture.clientActiveTexture(GL_TEXTURE0);
+    beginQueuedDraws();
+}
+
+// Leaves what the one-unit drawing leaves: the glow texture bound on the first unit.
+void endPairedTextures() {
+    multitexture.clientActiveTexture(GL_TEXTURE1);
+    glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+    multitexture.clientActiveTexture(GL_TEXTURE0);
+    multitexture.activeTexture(GL_TEXTURE1);
+    glTexEnvi(GL_TEXTURE_ENV, GL_SOURCE2_RGB, GL_CONSTANT);
+    glTexEnvi(GL_TEXTURE_ENV, GL_COMBINE_RGB, GL_MODULATE);
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+    glBindTexture(GL_TEXTURE_2D, 0);
+    glDisable(GL_TEXTURE_2D);
+    multitexture.activeTexture(GL_TEXTURE0);
+    bindTableTexture(kKnotGlowTexture);
+}
+
 // Each point is drawn twice: the mask multiplies the picture, then the glow adds to it. The
 // corners of all points are worked out first, under the one modelview matrix.
 void drawKnot(int count, float scale, float (*halfSize)(int, float), float t) {
     beginBillboards();
     for (int i = 0; i < count; ++i) {
         addBillboard(knotPoint(i, scale), halfSize(i, t));
+    }
+    if (multitexture.available()) {
+        beginPairedTextures();
+        for (int i = 0; i < count; ++i) {
+            glColor4f(1.0f, 1.0f, 1.0f, 0.0f);
+            glBlendFunc(GL_DST_COLOR, GL_ZERO);
+            drawQueuedBillboard(i);
+            glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+            glBlendFunc(GL_ONE, GL_ONE);
+            drawQueuedBillboard(i);
+        }
+        endQueuedDraws();
+        endPairedTextures();
+        return;
     }
     beginQueuedDraws();
     for (int i = 0; i < count; ++i) {

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <vector>
 
+#include "gfx/multitexture.h"
 #include "gfx/ramp.h"
 #include "gfx/screen_projection.h"
 #include "gfx/textures.h"
@@ -13,11 +14,6 @@ int renderTargetWidth = kRenderTargetSize;
 int renderTargetHeight = kRenderTargetSize;
 
 namespace {
-// The multitexture calls of the one-pass overlays (null without them).
-PFNGLACTIVETEXTUREPROC activeTexture = nullptr;
-using MultiTexCoord2f = void(APIENTRY*)(GLenum, GLfloat, GLfloat);
-MultiTexCoord2f multiTexCoord2f = nullptr;
-
 // The side of the render target texture's square storage (0 when not square).
 int targetStorageSize = 0;
 
@@ -145,20 +141,27 @@ void drawMultiplyOverlay(int textureIndex) {
 }
 
 void prepareScreenPasses() {
+    multitexture = MultitextureCalls{};
     const GlProcLookup lookup = glProcLookup();
-    activeTexture = nullptr;
-    multiTexCoord2f = nullptr;
     GLint units = 0;
     glGetIntegerv(GL_MAX_TEXTURE_UNITS, &units);
     if (lookup == nullptr || units < 2) {
         return;
     }
-    activeTexture = reinterpret_cast<PFNGLACTIVETEXTUREPROC>(lookup("glActiveTexture"));
-    multiTexCoord2f = reinterpret_cast<MultiTexCoord2f>(lookup("glMultiTexCoord2f"));
+    MultitextureCalls found;
+    found.activeTexture =
+        reinterpret_cast<decltype(found.activeTexture)>(lookup("glActiveTexture"));
+    found.clientActiveTexture =
+        reinterpret_cast<decltype(found.clientActiveTexture)>(lookup("glClientActiveTexture"));
+    found.multiTexCoord2f =
+        reinterpret_cast<decltype(found.multiTexCoord2f)>(lookup("glMultiTexCoord2f"));
+    if (found.available()) {
+        multitexture = found;
+    }
 }
 
 void drawMultiplyOverlays(int firstIndex, int secondIndex) {
-    if (activeTexture == nullptr || multiTexCoord2f == nullptr) {
+    if (!multitexture.available()) {
         drawMultiplyOverlay(firstIndex);
         drawMultiplyOverlay(secondIndex);
         return;
@@ -169,7 +172,7 @@ void drawMultiplyOverlays(int firstIndex, int secondIndex) {
     glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
     glEnable(GL_TEXTURE_2D);
     bindTableTexture(firstIndex);
-    activeTexture(GL_TEXTURE1);
+    multitexture.activeTexture(GL_TEXTURE1);
     glEnable(GL_TEXTURE_2D);
     bindTableTexture(secondIndex);
     // The mirrored screen quad with both units' coordinates.
@@ -179,14 +182,14 @@ void drawMultiplyOverlays(int firstIndex, int secondIndex) {
                                    {0.0f, 0.0f, kScreenWidth, 0.0f}};
     glBegin(GL_QUADS);
     for (const auto& c : corners) {
-        multiTexCoord2f(GL_TEXTURE0, c[0], c[1]);
-        multiTexCoord2f(GL_TEXTURE1, c[0], c[1]);
+        multitexture.multiTexCoord2f(GL_TEXTURE0, c[0], c[1]);
+        multitexture.multiTexCoord2f(GL_TEXTURE1, c[0], c[1]);
         glVertex2f(c[2], c[3]);
     }
     glEnd();
     glBindTexture(GL_TEXTURE_2D, 0);
     glDisable(GL_TEXTURE_2D);
-    activeTexture(GL_TEXTURE0);
+    multitexture.activeTexture(GL_TEXTURE0);
     endTexturedPass();
 }
 

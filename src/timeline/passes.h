@@ -19,8 +19,8 @@ float fadeWindowAlpha(float start, float end, float t);
 float creditsTop(float startTime, float t);
 
 void createRenderTarget();
-// Finds, through the GL lookup, the multitexture calls the one-pass overlays need (GL 1.3
-// and two texture units); without them the overlays are drawn one by one.
+// Finds, through the GL lookup, the multitexture calls the one-pass overlays and the twin
+// knots need (GL 1.3 and two texture units); without them both draw as before.
 void prepareScreenPasses();
 void setSceneViewport(int size);
 void presentRenderTarget(int size);
