@@ -4,6 +4,8 @@
 # busy machine slows both alike. Prints per span the median over the rounds of each build's
 # median frame time, their ratio, and the geometric mean of the ratios.
 # Usage: bench/side_by_side.sh BASE_BINARY NEW_BINARY [ROUNDS] [-- EXTRA OPTIONS FOR BOTH]
+# Each binary reads the data folder beside it (e.g. build/quorlith and build/data), so run
+# copies that have theirs: a binary without one falls back to ./data and times a bare demo.
 set -euo pipefail
 base=$1 new=$2 rounds=${3:-3}
 shift $(($# < 3 ? $# : 3))
