@@ -1,12 +1,16 @@
 // Post-process fragment stage: a soft blur of the captured frame and a glow around its bright
 // parts. "slider" is the blur radius in texture units, "slider2" the glow strength (0.5 while
 // the music is quiet, rising with its spectrum, so the picture breathes with it), "time" the
-// demo time in seconds. GLSL 1.10 (the default without a #version line). Nine taps.
+// demo time in seconds; the vertex stage works out the radius and glow scale they give. GLSL
+// 1.10 (the default without a #version line). Seven taps.
 
 uniform sampler2D texture;
 uniform float slider;
 uniform float slider2;
 uniform float time;
+
+varying float spread;
+varying float glowScale;
 
 // One tap, kept inside the 512 x 512 frame so the edges do not wrap around.
 vec3 tap(vec2 uv)
@@ -23,10 +27,6 @@ vec3 bright(vec3 colour)
 void main()
 {
     vec2 uv = gl_TexCoord[0].st;
-    float strength = clamp(slider2, 0.0, 3.0);
-
-    // The radius widens with the music and shimmers slowly with time.
-    float spread = slider * (0.9 + 0.2 * strength) * (1.0 + 0.06 * sin(time * 1.3));
 
     // The soft picture: the centre and its four neighbours.
     vec3 centre = tap(uv);
@@ -36,15 +36,16 @@ void main()
     vec3 n3 = tap(uv - vec2(0.0, spread));
     vec3 soft = centre * 0.4 + (n0 + n1 + n2 + n3) * 0.15;
 
-    // The glow reaches further, on the diagonals. A fixed per-pixel dither of its radius turns
-    // the rings a few taps would leave around hard edges into a smooth falloff.
+    // The glow reaches further, on one diagonal or the other in a checkerboard of pixels. A
+    // fixed per-pixel dither of its radius turns the rings a few taps would leave around hard
+    // edges into a smooth falloff.
     float dither = fract(52.9829 * fract(dot(gl_FragCoord.xy, vec2(0.06711, 0.00584))));
     vec2 d1 = vec2(2.2, 2.2) * (spread * (0.6 + 0.8 * dither));
-    vec2 d2 = vec2(d1.x, -d1.y);
-    vec3 far = bright(tap(uv + d1)) + bright(tap(uv - d1)) + bright(tap(uv + d2)) +
-               bright(tap(uv - d2));
+    float flip = mod(floor(gl_FragCoord.x) + floor(gl_FragCoord.y), 2.0);
+    d1.y = flip > 0.5 ? -d1.y : d1.y;
+    vec3 far = 2.0 * (bright(tap(uv + d1)) + bright(tap(uv - d1)));
     vec3 near = bright(n0) + bright(n1) + bright(n2) + bright(n3);
     vec3 glow = near * 0.16 + far * 0.14;
 
-    gl_FragColor = vec4(soft + glow * (0.5 * strength), 1.0);
+    gl_FragColor = vec4(soft + glow * glowScale, 1.0);
 }

@@ -25,3 +25,86 @@ void drawBillboard(Vec3 centre, float halfSize) {
     }
     glEnd();
 }
+
+namespace {
+constexpr int kBatchCapacity = kBillboardStore;
+
+struct BillboardBatch {
+    float matrix[16];
+    int count = 0;
+    Vec3 corners[kBatchCapacity * 4];
+    GLfloat texCoords[kBatchCapacity * 4][2];
+};
+
+BillboardBatch& batch() {
+    static BillboardBatch* store = [] {
+        static BillboardBatch made;
+        for (int i = 0; i < kBatchCapacity; ++i) {
+            const GLfloat corners[4][2] = {{0, 0}, {1, 0}, {1, 1}, {0, 1}};
+            for (int k = 0; k < 4; ++k) {
+                made.texCoords[i * 4 + k][0] = corners[k][0];
+                made.texCoords[i * 4 + k][1] = corners[k][1];
+            }
+        }
+        return &made;
+    }();
+    return *store;
+}
+
+void enableArrays(BillboardBatch& b) {
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+    glVertexPointer(3, GL_FLOAT, sizeof(Vec3), &b.corners[0].x);
+    glTexCoordPointer(2, GL_FLOAT, 0, b.texCoords);
+}
+
+void disableArrays() {
+    glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+    glDisableClientState(GL_VERTEX_ARRAY);
+}
+
+void drawBatch(BillboardBatch& b) {
+    if (b.count == 0) {
+        return;
+    }
+    enableArrays(b);
+    glDrawArrays(GL_QUADS, 0, b.count * 4);
+    disableArrays();
+    b.count = 0;
+}
+} // namespace
+
+void beginBillboards() {
+    BillboardBatch& b = batch();
+    b.count = 0;
+    glGetFloatv(GL_MODELVIEW_MATRIX, b.matrix);
+}
+
+void addBillboard(Vec3 centre, float halfSize) {
+    BillboardBatch& b = batch();
+    if (b.count == kBatchCapacity) {
+        drawBatch(b);
+    }
+    const BillboardQuad quad = billboardCorners(b.matrix, centre, halfSize);
+    for (int k = 0; k < 4; ++k) {
+        b.corners[b.count * 4 + k] = quad.corners[k];
+    }
+    ++b.count;
+}
+
+void endBillboards() {
+    drawBatch(batch());
+}
+
+void beginQueuedDraws() {
+    enableArrays(batch());
+}
+
+void drawQueuedBillboard(int index) {
+    glDrawArrays(GL_QUADS, index * 4, 4);
+}
+
+void endQueuedDraws() {
+    disableArrays();
+    batch().count = 0;
+}

@@ -14,3 +14,19 @@ BillboardQuad billboardCorners(const float m[16], Vec3 centre, float halfSize);
 // Draws one quad facing the viewer, with texture coordinates (0,0) (1,0) (1,1) (0,1),
 // in the current modelview space. Uses whatever texture, colour and blending is set.
 void drawBillboard(Vec3 centre, float halfSize);
+
+// Many billboards under one modelview matrix, drawn as vertex arrays: the same corners,
+// texture coordinates and order as one drawBillboard call each, without a call per vertex.
+// beginBillboards reads the matrix; addBillboard queues one (drawing when the fixed-size
+// store is full); endBillboards draws the rest. The matrix must not change in between.
+void beginBillboards();
+void addBillboard(Vec3 centre, float halfSize);
+void endBillboards();
+
+// For billboards that need state changes between them: after at most kBillboardStore
+// addBillboard calls, drawQueuedBillboard(i) draws the i-th alone (any number of times, in
+// any order) between beginQueuedDraws and endQueuedDraws, which also empties the store.
+inline constexpr int kBillboardStore = 4096;
+void beginQueuedDraws();
+void drawQueuedBillboard(int index);
+void endQueuedDraws();

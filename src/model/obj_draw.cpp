@@ -1,6 +1,10 @@
 #include "model/obj_draw.h"
 
 #include <cmath>
+#include <cstddef>
+#include <iterator>
+#include <unordered_map>
+#include <vector>
 
 #include "gfx/billboard.h"
 #include "gfx/gl.h"
@@ -35,34 +39,139 @@ float triangleSpriteHalfSize(float x, float y, float t) {
     return static_cast<float>(1000.0 + 300.0 * std::sin(phase));
 }
 
-void drawObjModelSwirled(const ObjModel& model, float t) {
+namespace {
+// A model's corners as GL indexes them: each distinct (vertex, texture coordinate) pair once,
+// and per group the pairs of its triangles' corners in drawing order. Made at a model's
+// first draw (again if it was loaded anew), kept between frames.
+struct IndexedModel {
+    const ObjTriangle* triangles = nullptr;
+    uint32_t triangleCount = 0;
+    const ObjGroup* groups = nullptr;
+    std::vector<int32_t> cornerVertex;
+    std::vector<int32_t> cornerTexCoord;
+    std::vector<GLuint> indices; // group after group, in list order
+};
+IndexedModel indexedModels[kModelCount + 1];
+int nextIndexedSlot = 0;
+
+const IndexedModel& indexedModel(const ObjModel& model) {
+    for (const IndexedModel& known : indexedModels) {
+        if (known.triangles == model.triangles && known.triangleCount == model.triangleCount &&
+            known.groups == model.groups) {
+            return known;
+        }
+    }
+    IndexedModel& made = indexedModels[nextIndexedSlot];
+    nextIndexedSlot = (nextIndexedSlot + 1) % static_cast<int>(std::size(indexedModels));
+    made = IndexedModel{model.triangles, model.triangleCount, model.groups, {}, {}, {}};
+    const bool textured = model.texCoordCount != 0;
+    std::unordered_map<uint64_t, GLuint> seen;
     for (const ObjGroup* g = model.groups; g != nullptr; g = g->next) {
-        glBegin(GL_TRIANGLES);
-        const float s = t * 0.25f;
         for (uint32_t i = 0; i < g->triangleCount; ++i) {
             const ObjTriangle& tri = model.triangles[g->triangleIndices[i]];
             for (int k = 0; k < 3; ++k) {
-                if (model.texCoordCount != 0) {
-                    glTexCoord2fv(model.texCoords[tri.texCoordIndex[k]]);
-                }
                 const int32_t v = tri.vertexIndex[k];
-                glNormal3fv(model.normals[v]);
-                const float* p = model.vertices[v];
-                const Vec3 q = swirl(p[0], p[1], p[2], s, t);
-                glVertex3f(q.x, q.y, q.z);
+                const int32_t vt = textured ? tri.texCoordIndex[k] : 0;
+                const uint64_t key = (static_cast<uint64_t>(static_cast<uint32_t>(v)) << 32) |
+                                     static_cast<uint32_t>(vt);
+                const auto [at, added] =
+                    seen.emplace(key, static_cast<GLuint>(made.cornerVertex.size()));
+                if (added) {
+                    made.cornerVertex.push_back(v);
+                    made.cornerTexCoord.push_back(vt);
+                }
+                made.indices.push_back(at->second);
             }
         }
-        glEnd();
     }
+    return made;
+}
+
+// Per-call scratch kept between frames: the swirled position of each vertex and the arrays
+// of the model's distinct corners. They only grow (at the first frame of the largest model).
+std::vector<Vec3> swirledScratch;
+std::vector<GLfloat> positionScratch;
+std::vector<GLfloat> normalScratch;
+std::vector<GLfloat> texCoordScratch;
+
+void growTo(std::vector<GLfloat>& scratch, std::size_t size) {
+    if (scratch.size() < size) {
+        scratch.resize(size);
+    }
+}
+} // namespace
+
+// Each vertex is swirled once (the same values as per corner: the swirl depends on the vertex
+// alone), and each group is drawn from arrays indexed corner by corner in the order immediate
+// mode would send them, so every distinct corner goes through the vertex stage once.
+void drawObjModelSwirled(const ObjModel& model, float t) {
+    const float s = t * 0.25f;
+    if (swirledScratch.size() < model.vertexCount + 1u) {
+        swirledScratch.resize(model.vertexCount + 1u);
+    }
+    for (uint32_t v = 0; v <= model.vertexCount && model.vertices != nullptr; ++v) {
+        const float* p = model.vertices[v];
+        swirledScratch[v] = swirl(p[0], p[1], p[2], s, t);
+    }
+    const IndexedModel& indexed = indexedModel(model);
+    const std::size_t corners = indexed.cornerVertex.size();
+    const bool textured = model.texCoordCount != 0;
+    growTo(positionScratch, corners * 3);
+    growTo(normalScratch, corners * 3);
+    growTo(texCoordScratch, corners * 2);
+    for (std::size_t c = 0; c < corners; ++c) {
+        const int32_t v = indexed.cornerVertex[c];
+        const Vec3 q = swirledScratch[v];
+        positionScratch[c * 3] = q.x;
+        positionScratch[c * 3 + 1] = q.y;
+        positionScratch[c * 3 + 2] = q.z;
+        const float* n = model.normals[v];
+        normalScratch[c * 3] = n[0];
+        normalScratch[c * 3 + 1] = n[1];
+        normalScratch[c * 3 + 2] = n[2];
+        if (textured) {
+            const float* uv = model.texCoords[indexed.cornerTexCoord[c]];
+            texCoordScratch[c * 2] = uv[0];
+            texCoordScratch[c * 2 + 1] = uv[1];
+        }
+    }
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glEnableClientState(GL_NORMAL_ARRAY);
+    glVertexPointer(3, GL_FLOAT, 0, positionScratch.data());
+    glNormalPointer(GL_FLOAT, 0, normalScratch.data());
+    if (textured) {
+        glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+        glTexCoordPointer(2, GL_FLOAT, 0, texCoordScratch.data());
+    }
+    std::size_t first = 0;
+    for (const ObjGroup* g = model.groups; g != nullptr; g = g->next) {
+        const std::size_t count = static_cast<std::size_t>(g->triangleCount) * 3;
+        glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(count), GL_UNSIGNED_INT,
+                       indexed.indices.data() + first);
+        first += count;
+        // Immediate mode leaves the last corner's normal and texture coordinate current.
+        if (count != 0) {
+            const GLuint last = indexed.indices[first - 1];
+            glNormal3fv(&normalScratch[last * 3]);
+            if (textured) {
+                glTexCoord2fv(&texCoordScratch[last * 2]);
+            }
+        }
+    }
+    glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+    glDisableClientState(GL_NORMAL_ARRAY);
+    glDisableClientState(GL_VERTEX_ARRAY);
 }
 
 void drawObjModelSprites(const ObjModel& model, float t) {
+    beginBillboards();
     for (const ObjGroup* g = model.groups; g != nullptr; g = g->next) {
         for (uint32_t i = 0; i < g->triangleCount; ++i) {
             const ObjTriangle& tri = model.triangles[g->triangleIndices[i]];
             const float* p = model.vertices[tri.vertexIndex[0]];
-            drawBillboard(triangleSpriteCentre(p[0], p[1], p[2]),
-                          triangleSpriteHalfSize(p[0], p[1], t));
+            addBillboard(triangleSpriteCentre(p[0], p[1], p[2]),
+                         triangleSpriteHalfSize(p[0], p[1], t));
         }
     }
+    endBillboards();
 }

@@ -1,4 +1,4 @@
-// The two animated ways of drawing a model, in immediate mode. Neither sets GL state.
+// The two animated ways of drawing a model. Neither leaves GL state changed.
 #pragma once
 
 #include "gfx/vec3.h"

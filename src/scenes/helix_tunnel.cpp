@@ -37,9 +37,11 @@ void drawHelixTunnelScene(float t) {
     glBlendFunc(GL_SRC_ALPHA, GL_ONE);
     bindTableTexture(kTunnelTexture);
     glDepthMask(GL_FALSE);
+    beginBillboards();
     for (int i = 0; i < kTunnelSprites; ++i) {
-        drawBillboard(tunnelSpriteCentre(i, t), tunnelSpriteHalfSize(i, t));
+        addBillboard(tunnelSpriteCentre(i, t), tunnelSpriteHalfSize(i, t));
     }
+    endBillboards();
     glDepthMask(GL_TRUE);
     glDisable(GL_BLEND);
     glDisable(GL_TEXTURE_2D);

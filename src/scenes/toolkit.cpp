@@ -92,22 +92,28 @@ void drawSpriteField() {
     glBlendFunc(GL_SRC_ALPHA, GL_ONE);
 
     bindTableTexture(kBubbleTexture);
+    beginBillboards();
     for (int i = 0; i < 800; ++i) {
-        drawBillboard(BubblePoints[i], bubbleSpriteHalfSize(i));
+        addBillboard(BubblePoints[i], bubbleSpriteHalfSize(i));
     }
+    endBillboards();
 
     glColor4f(1.0f, 1.0f, 1.0f, 0.1f);
     bindTableTexture(kGlowTexture);
+    beginBillboards();
     for (int i = 0; i < 1000; ++i) {
-        drawBillboard(GlowPoints[i], glowSpriteHalfSize(i));
+        addBillboard(GlowPoints[i], glowSpriteHalfSize(i));
     }
+    endBillboards();
 
     glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
     glBlendFunc(GL_DST_COLOR, GL_ZERO);
     bindTableTexture(kShadowTexture);
+    beginBillboards();
     for (int i = 0; i < 400; ++i) {
-        drawBillboard(ShadowPoints[i], shadowSpriteHalfSize(i));
+        addBillboard(ShadowPoints[i], shadowSpriteHalfSize(i));
     }
+    endBillboards();
 
     glDisable(GL_BLEND);
     glDepthMask(GL_TRUE);

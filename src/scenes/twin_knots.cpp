@@ -1,10 +1,10 @@
 #include "scenes/twin_knots.h"
 
 #include <cmath>
-#include <vector>
 
 #include "gfx/billboard.h"
 #include "gfx/gl.h"
+#include "gfx/multitexture.h"
 #include "gfx/textures.h"
 #include "scenes/scenes.h"
 #include "scenes/toolkit.h"
@@ -19,21 +19,72 @@ float knotHalfSize(int i, float t, float rate, float amplitude, float base) {
     return static_cast<float>((std::sin(b) + std::cos(b)) * amplitude + base);
 }
 
-// Each point is drawn twice: the mask multiplies the picture, then the glow adds to it.
-void drawKnot(std::vector<Vec3>& scratch, int count, float scale, float (*halfSize)(int, float),
-              float t) {
+static_assert(kSecondKnotPoints <= kBillboardStore);
+
+// Both textures on two units: the second unit hands on the glow where the colour's alpha is
+// 1 and the mask (from the first unit) where it is 0, so each draw of a pair only changes the
+// colour and the blend, not the bound texture.
+void beginPairedTextures() {
+    bindTableTexture(kKnotMaskTexture);
+    multitexture.activeTexture(GL_TEXTURE1);
+    glEnable(GL_TEXTURE_2D);
+    bindTableTexture(kKnotGlowTexture);
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_COMBINE);
+    glTexEnvi(GL_TEXTURE_ENV, GL_COMBINE_RGB, GL_INTERPOLATE);
+    glTexEnvi(GL_TEXTURE_ENV, GL_SOURCE2_RGB, GL_PRIMARY_COLOR);
+    multitexture.activeTexture(GL_TEXTURE0);
+    multitexture.clientActiveTexture(GL_TEXTURE1);
+    beginQueuedDraws();
+    multitexture.clientActiveTexture(GL_TEXTURE0);
+    beginQueuedDraws();
+}
+
+// Leaves what the one-unit drawing leaves: the glow texture bound on the first unit.
+void endPairedTextures() {
+    multitexture.clientActiveTexture(GL_TEXTURE1);
+    glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+    multitexture.clientActiveTexture(GL_TEXTURE0);
+    multitexture.activeTexture(GL_TEXTURE1);
+    glTexEnvi(GL_TEXTURE_ENV, GL_SOURCE2_RGB, GL_CONSTANT);
+    glTexEnvi(GL_TEXTURE_ENV, GL_COMBINE_RGB, GL_MODULATE);
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+    glBindTexture(GL_TEXTURE_2D, 0);
+    glDisable(GL_TEXTURE_2D);
+    multitexture.activeTexture(GL_TEXTURE0);
+    bindTableTexture(kKnotGlowTexture);
+}
+
+// Each point is drawn twice: the mask multiplies the picture, then the glow adds to it. The
+// corners of all points are worked out first, under the one modelview matrix.
+void drawKnot(int count, float scale, float (*halfSize)(int, float), float t) {
+    beginBillboards();
     for (int i = 0; i < count; ++i) {
-        scratch[i] = knotPoint(i, scale);
+        addBillboard(knotPoint(i, scale), halfSize(i, t));
     }
+    if (multitexture.available()) {
+        beginPairedTextures();
+        for (int i = 0; i < count; ++i) {
+            glColor4f(1.0f, 1.0f, 1.0f, 0.0f);
+            glBlendFunc(GL_DST_COLOR, GL_ZERO);
+            drawQueuedBillboard(i);
+            glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+            glBlendFunc(GL_ONE, GL_ONE);
+            drawQueuedBillboard(i);
+        }
+        endQueuedDraws();
+        endPairedTextures();
+        return;
+    }
+    beginQueuedDraws();
     for (int i = 0; i < count; ++i) {
-        const float h = halfSize(i, t);
         bindTableTexture(kKnotMaskTexture);
         glBlendFunc(GL_DST_COLOR, GL_ZERO);
-        drawBillboard(scratch[i], h);
+        drawQueuedBillboard(i);
         bindTableTexture(kKnotGlowTexture);
         glBlendFunc(GL_ONE, GL_ONE);
-        drawBillboard(scratch[i], h);
+        drawQueuedBillboard(i);
     }
+    endQueuedDraws();
 }
 
 } // namespace
@@ -75,12 +126,10 @@ void drawTwinKnotsScene(float t) {
     glEnable(GL_BLEND);
     glDepthMask(GL_FALSE);
 
-    // Recomputed every frame; nothing is kept once the frame is drawn.
-    std::vector<Vec3> scratch(kSecondKnotPoints);
-    drawKnot(scratch, kFirstKnotPoints, kFirstKnotScale, firstKnotHalfSize, t);
+    drawKnot(kFirstKnotPoints, kFirstKnotScale, firstKnotHalfSize, t);
     glRotatef(180.0f, 1.0f, 0.0f, 0.0f);
     glRotatef(30.0f, 0.0f, 1.0f, 0.0f);
-    drawKnot(scratch, kSecondKnotPoints, kSecondKnotScale, secondKnotHalfSize, t);
+    drawKnot(kSecondKnotPoints, kSecondKnotScale, secondKnotHalfSize, t);
 
     glDepthMask(GL_TRUE);
     glColor4f(1.0f, 1.0f, 1.0f, 1.0f);

@@ -41,6 +41,9 @@ template <class Proc> bool loadEntryPoint(Proc& slot, const char* name) {
 void setGlProcLookup(GlProcLookup lookup) {
     procLookup = lookup;
 }
+GlProcLookup glProcLookup() {
+    return procLookup;
+}
 void setShaderMessageBox(ShaderMessageBox box) {
     messageBox = box != nullptr ? box : stderrMessageBox;
 }

@@ -15,6 +15,8 @@
 // every name while no GL context is current). Without a lookup every name is missing.
 using GlProcLookup = void* (*)(const char* name);
 void setGlProcLookup(GlProcLookup lookup);
+// The lookup set last (null before), for other modules' optional entry points.
+GlProcLookup glProcLookup();
 
 // How the module shows a modal message box (caption "Error"); by default stderr only.
 using ShaderMessageBox = void (*)(const char* text);

@@ -20,9 +20,20 @@ constexpr int kOverlayTexture = 10;
 constexpr int kScreenOverlayTexture = 11;
 constexpr int kTitleTexture = 15;
 constexpr int kSpectrumBinForShader = 14;
+constexpr float kCaptionIn = 1.0f;
+constexpr float kCaptionOut = 5.0f;
 
+// A scrolling background covers the whole square, opaque, and hides every background
+// drawn before it: drawing starts at the last one whose window contains t.
 void drawBackgrounds(float t) {
-    for (const BackgroundEntry& background : backgroundSchedule()) {
+    const std::span<const BackgroundEntry> backgrounds = backgroundSchedule();
+    std::size_t first = 0;
+    for (std::size_t i = 0; i < backgrounds.size(); ++i) {
+        if (backgrounds[i].scrolling && backgrounds[i].window.contains(t)) {
+            first = i;
+        }
+    }
+    for (const BackgroundEntry& background : backgrounds.subspan(first)) {
         if (!background.window.contains(t)) {
             continue;
         }
@@ -57,20 +68,33 @@ void setEndProcessHook(EndProcessHook hook) {
 void drawFrameAt(float t) {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
     setSceneViewport(kRenderTargetSize);
+    beginVisibleSceneRows(kRenderTargetSize);
     drawBackgrounds(t);
     if (const SceneEntry* scene = sceneAt(t)) {
         scene->draw(t);
     }
+    beginBetweenTheBars();
     postProcess(t);
-    drawMultiplyOverlay(kScreenOverlayTexture);
+    // A fade at alpha 0 and the caption at alpha 0 leave the picture as it is: when nothing
+    // else lies between them, the two overlays are drawn as one pass.
+    bool between = t > kCreditsAfter || captionAlpha(kCaptionIn, kCaptionOut, t) != 0.0f;
     for (const FadeEntry& fade : fadeSchedule()) {
-        drawFadeWindow(fade.start, fade.end, t);
+        between = between || fadeWindowAlpha(fade.start, fade.end, t) > 0.0f;
     }
-    drawCaption(512, 256, 128.0f, 128.0f, kTitleTexture, 1.0f, 5.0f, t);
-    if (t > kCreditsAfter) {
-        drawCredits(kCreditsStart, t);
+    if (!between) {
+        drawMultiplyOverlays(kScreenOverlayTexture, kOverlayTexture);
+    } else {
+        drawMultiplyOverlay(kScreenOverlayTexture);
+        for (const FadeEntry& fade : fadeSchedule()) {
+            drawFadeWindow(fade.start, fade.end, t);
+        }
+        drawCaption(512, 256, 128.0f, 128.0f, kTitleTexture, kCaptionIn, kCaptionOut, t);
+        if (t > kCreditsAfter) {
+            drawCredits(kCreditsStart, t);
+        }
+        drawMultiplyOverlay(kOverlayTexture);
     }
-    drawMultiplyOverlay(kOverlayTexture);
+    endBetweenTheBars();
     drawLetterbox();
 }
 

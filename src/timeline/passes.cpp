@@ -3,15 +3,23 @@
 #include <cstddef>
 #include <vector>
 
+#include "gfx/multitexture.h"
 #include "gfx/ramp.h"
 #include "gfx/screen_projection.h"
 #include "gfx/textures.h"
+#include "shader/glsl_shaders.h"
 
 GLuint renderTargetTexture = 0;
 int renderTargetWidth = kRenderTargetSize;
 int renderTargetHeight = kRenderTargetSize;
 
 namespace {
+// The side of the render target texture's square storage (0 when not square).
+int targetStorageSize = 0;
+
+// The height of each letterbox bar in pixels.
+constexpr int kLetterboxBar = 60;
+
 // The screen quad mirrored left to right, as the backgrounds and overlays draw it.
 void drawMirroredScreenQuad() {
     glBegin(GL_QUADS);
@@ -56,6 +64,7 @@ void createRenderTarget() {
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB8, renderTargetWidth, renderTargetHeight, 0, GL_RGB,
                  GL_UNSIGNED_BYTE, black.data());
+    targetStorageSize = renderTargetWidth == renderTargetHeight ? renderTargetWidth : 0;
 }
 
 void setSceneViewport(int size) {
@@ -64,7 +73,13 @@ void setSceneViewport(int size) {
 
 void presentRenderTarget(int size) {
     glBindTexture(GL_TEXTURE_2D, renderTargetTexture);
-    glCopyTexImage2D(GL_TEXTURE_2D, 0, GL_RGB8, 0, 0, size, size, 0);
+    if (size == targetStorageSize) {
+        // Into the texture as it is, without making its storage anew.
+        glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 0, 0, size, size);
+    } else {
+        glCopyTexImage2D(GL_TEXTURE_2D, 0, GL_RGB8, 0, 0, size, size, 0);
+        targetStorageSize = size;
+    }
     glViewport(0, 0, static_cast<GLsizei>(kScreenWidth), static_cast<GLsizei>(kScreenHeight));
     beginBackdropProjection();
     glEnable(GL_TEXTURE_2D);
@@ -125,6 +140,59 @@ void drawMultiplyOverlay(int textureIndex) {
     endTexturedPass();
 }
 
+void prepareScreenPasses() {
+    multitexture = MultitextureCalls{};
+    const GlProcLookup lookup = glProcLookup();
+    GLint units = 0;
+    glGetIntegerv(GL_MAX_TEXTURE_UNITS, &units);
+    if (lookup == nullptr || units < 2) {
+        return;
+    }
+    MultitextureCalls found;
+    found.activeTexture =
+        reinterpret_cast<decltype(found.activeTexture)>(lookup("glActiveTexture"));
+    found.clientActiveTexture =
+        reinterpret_cast<decltype(found.clientActiveTexture)>(lookup("glClientActiveTexture"));
+    found.multiTexCoord2f =
+        reinterpret_cast<decltype(found.multiTexCoord2f)>(lookup("glMultiTexCoord2f"));
+    if (found.available()) {
+        multitexture = found;
+    }
+}
+
+void drawMultiplyOverlays(int firstIndex, int secondIndex) {
+    if (!multitexture.available()) {
+        drawMultiplyOverlay(firstIndex);
+        drawMultiplyOverlay(secondIndex);
+        return;
+    }
+    beginScreenProjection();
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_DST_COLOR, GL_ZERO);
+    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+    glEnable(GL_TEXTURE_2D);
+    bindTableTexture(firstIndex);
+    multitexture.activeTexture(GL_TEXTURE1);
+    glEnable(GL_TEXTURE_2D);
+    bindTableTexture(secondIndex);
+    // The mirrored screen quad with both units' coordinates.
+    const GLfloat corners[4][4] = {{1.0f, 0.0f, 0.0f, 0.0f},
+                                   {1.0f, 1.0f, 0.0f, kScreenHeight},
+                                   {0.0f, 1.0f, kScreenWidth, kScreenHeight},
+                                   {0.0f, 0.0f, kScreenWidth, 0.0f}};
+    glBegin(GL_QUADS);
+    for (const auto& c : corners) {
+        multitexture.multiTexCoord2f(GL_TEXTURE0, c[0], c[1]);
+        multitexture.multiTexCoord2f(GL_TEXTURE1, c[0], c[1]);
+        glVertex2f(c[2], c[3]);
+    }
+    glEnd();
+    glBindTexture(GL_TEXTURE_2D, 0);
+    glDisable(GL_TEXTURE_2D);
+    multitexture.activeTexture(GL_TEXTURE0);
+    endTexturedPass();
+}
+
 void drawFadeWindow(float start, float end, float t) {
     const float alpha = fadeWindowAlpha(start, end, t);
     if (alpha < 0.0f) {
@@ -163,6 +231,24 @@ void drawCredits(float startTime, float t) {
     glVertex2f(512.0f, 0.0f);
     glEnd();
     endTexturedPass();
+}
+
+void beginVisibleSceneRows(int size) {
+    // The bars hide a tenth of the square at the top and at the bottom; the blur reaches
+    // about 15 rows, so 27 rows more are kept on each side.
+    const int hidden = size / 10 - 27;
+    glScissor(0, hidden, size, size - 2 * hidden);
+    glEnable(GL_SCISSOR_TEST);
+}
+
+void beginBetweenTheBars() {
+    glScissor(0, kLetterboxBar, static_cast<GLsizei>(kScreenWidth),
+              static_cast<GLsizei>(kScreenHeight) - 2 * kLetterboxBar);
+    glEnable(GL_SCISSOR_TEST);
+}
+
+void endBetweenTheBars() {
+    glDisable(GL_SCISSOR_TEST);
 }
 
 void drawLetterbox() {

@@ -19,11 +19,25 @@ float fadeWindowAlpha(float start, float end, float t);
 float creditsTop(float startTime, float t);
 
 void createRenderTarget();
+// Finds, through the GL lookup, the multitexture calls the one-pass overlays and the twin
+// knots need (GL 1.3 and two texture units); without them both draw as before.
+void prepareScreenPasses();
 void setSceneViewport(int size);
 void presentRenderTarget(int size);
 void drawPlainBackground(int textureIndex);
 void drawScrollingBackground(int textureIndex, float scroll);
 void drawMultiplyOverlay(int textureIndex);
+// Both overlays in a row, as one pass multiplying by both textures where two texture units
+// exist (the product rounded once: within a level of two passes), else as two passes.
+void drawMultiplyOverlays(int firstIndex, int secondIndex);
 void drawFadeWindow(float start, float end, float t);
 void drawCredits(float startTime, float t);
 void drawLetterbox();
+// Only rows of the 512 square near the middle reach the screen between the letterbox bars
+// (with a margin for the post-process blur): the scene passes skip the others.
+void beginVisibleSceneRows(int size);
+
+// The passes between the render target's quad and the letterbox only need to reach the rows
+// between the bars (the letterbox covers the rest): a scissor box skips the others.
+void beginBetweenTheBars();
+void endBetweenTheBars();

@@ -61,6 +61,7 @@ void initializeGlState() {
     gluQuadricNormals(sharedQuadric, GLU_SMOOTH);
     gluQuadricTexture(sharedQuadric, GL_TRUE);
     createRenderTarget();
+    prepareScreenPasses();
 }
 
 void loadTextures() {

@@ -1,6 +1,7 @@
 // Drawing a model: the swirl and sprite arithmetic with its roundings, and the GL calls
-// the two drawing routines really make (recorded by wrapping glBegin, glVertex3f, ...
-// around the GL library's own functions in a real offscreen context).
+// the two drawing routines really make (recorded by wrapping glBegin, glVertex3f, ... and
+// the array draws, whose client arrays are read back, around the GL library's own functions in
+// a real offscreen context).
 #include <dlfcn.h>
 #include <gtest/gtest.h>
 
@@ -19,6 +20,7 @@ namespace {
 
 struct GlRecord {
     bool on = false;
+    bool inside = false; // between glBegin and glEnd
     int ends = 0;
     std::vector<GLenum> modes; // one per glBegin
     std::vector<Vec3> vertices;
@@ -38,14 +40,50 @@ GlRecord rec;
         }                                                                                          \
         real args;                                                                                 \
     }
+namespace {
+// The vertices one array draw sends (corner numbers from `corner`), read from the enabled
+// client arrays.
+template <typename Corner> void noteArrays(GLenum mode, GLsizei count, Corner corner) {
+    rec.modes.push_back(mode);
+    ++rec.ends;
+    auto read = [](GLenum array, GLenum pointer, auto push) {
+        GLvoid* base = nullptr;
+        if (glIsEnabled(array) == GL_TRUE) {
+            glGetPointerv(pointer, &base);
+            push(static_cast<const float*>(base));
+        }
+    };
+    for (GLsizei n = 0; n < count; ++n) {
+        const std::size_t i = corner(n);
+        read(GL_VERTEX_ARRAY, GL_VERTEX_ARRAY_POINTER, [i](const float* a) {
+            rec.vertices.push_back({a[i * 3], a[i * 3 + 1], a[i * 3 + 2]});
+        });
+        read(GL_NORMAL_ARRAY, GL_NORMAL_ARRAY_POINTER, [i](const float* a) {
+            rec.normals.push_back({a[i * 3], a[i * 3 + 1], a[i * 3 + 2]});
+        });
+        read(GL_TEXTURE_COORD_ARRAY, GL_TEXTURE_COORD_ARRAY_POINTER, [i](const float* a) {
+            rec.texCoords.push_back({a[i * 2], a[i * 2 + 1]});
+        });
+    }
+}
+} // namespace
+
 extern "C" {
-RECORD_GL(glBegin, (GLenum mode), (mode), rec.modes.push_back(mode))
-RECORD_GL(glEnd, (), (), ++rec.ends)
+RECORD_GL(glBegin, (GLenum mode), (mode), (rec.modes.push_back(mode), rec.inside = true))
+RECORD_GL(glEnd, (), (), (++rec.ends, rec.inside = false))
+RECORD_GL(glDrawArrays, (GLenum mode, GLint first, GLsizei count), (mode, first, count),
+          noteArrays(mode, count, [first](GLsizei n) { return std::size_t(first + n); }))
+RECORD_GL(glDrawElements, (GLenum mode, GLsizei count, GLenum type, const void* indices),
+          (mode, count, type, indices), noteArrays(mode, count, [indices](GLsizei n) {
+              return std::size_t(static_cast<const GLuint*>(indices)[n]);
+          }))
 RECORD_GL(glVertex3f, (GLfloat x, GLfloat y, GLfloat z), (x, y, z),
           rec.vertices.push_back({x, y, z}))
 RECORD_GL(glVertex3fv, (const GLfloat* v), (v), rec.vertices.push_back({v[0], v[1], v[2]}))
-RECORD_GL(glNormal3fv, (const GLfloat* v), (v), rec.normals.push_back({v[0], v[1], v[2]}))
-RECORD_GL(glTexCoord2fv, (const GLfloat* v), (v), rec.texCoords.push_back({v[0], v[1]}))
+RECORD_GL(glNormal3fv, (const GLfloat* v), (v),
+          if (rec.inside) rec.normals.push_back({v[0], v[1], v[2]}))
+RECORD_GL(glTexCoord2fv, (const GLfloat* v), (v),
+          if (rec.inside) rec.texCoords.push_back({v[0], v[1]}))
 }
 
 namespace {
@@ -170,7 +208,7 @@ TEST_F(ObjDrawGl, OneSpritePerTriangleAtItsFirstCorner) {
     Model model("v 10 20 30\nv -5 0 5\nv 7 7 7\nf 1 2 3\nf 1 3 2\nf 2 3 1\n");
     const float t = 0.5f;
     const GlRecord r = record([&] { drawObjModelSprites(model.m, t); });
-    EXPECT_EQ(r.modes, std::vector<GLenum>(3, GL_QUADS));
+    EXPECT_EQ(r.modes, std::vector<GLenum>(1, GL_QUADS)); // one run of three quads
     ASSERT_EQ(r.vertices.size(), 12u);
     const int first[3] = {1, 1, 2};
     for (int q = 0; q < 3; ++q) {
