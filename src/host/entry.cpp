@@ -9,6 +9,8 @@
 #include <vector>
 
 #include "audio/music.h"
+#include "host/build_info.h"
+#include "host/data_directory.h"
 #include "host/demo_window.h"
 #include "host/frame_export.h"
 #include "host/main_loop.h"
@@ -94,14 +96,22 @@ int runQuorlith(int argc, char** argv) {
         std::fputs(usageText(program).c_str(), stdout);
         return 0;
     }
+    if (options.mode == RunMode::Version) {
+        std::printf("%s %s\n", kProgramName, kProgramVersion);
+        return 0;
+    }
 
     // Closing the start dialog must not ask the program to end.
     SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
     std::atexit(shutDownSdl);
 
     fillDemoRecords(applicationInfo, programFolder(), keyState, demoWindow);
-    setDataDirectory(
-        resolveDataDirectory(options.dataDirectory, applicationInfo.instanceHandle, isDirectory));
+    const DataDirectoryChoice data =
+        findDataDirectory(options.dataDirectory, applicationInfo.instanceHandle, isDirectory);
+    if (!data.found) {
+        std::fprintf(stderr, "%s\n", dataDirectoryMissingMessage(data).c_str());
+    }
+    setDataDirectory(data.directory);
 
     if (options.mode == RunMode::Shots) {
         return runFrameExport(options);

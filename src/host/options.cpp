@@ -83,7 +83,7 @@ ParsedOptions parseOptions(const std::vector<std::string>& args) {
         const bool takesValue = name == "--data" || name == "--start" || name == "--shot" ||
                                 name == "--out" || name == "--bench" || name == "--frames";
         const bool isFlag = name == "--windowed" || name == "--fullscreen" || name == "--mute" ||
-                            name == "--help" || name == "-h";
+                            name == "--help" || name == "-h" || name == "--version";
         if (!takesValue && !isFlag) {
             return fail("unknown option '" + args[i] + "'");
         }
@@ -103,6 +103,10 @@ ParsedOptions parseOptions(const std::vector<std::string>& args) {
 
         if (name == "--help" || name == "-h") {
             options.mode = RunMode::Help;
+        } else if (name == "--version") {
+            if (options.mode != RunMode::Help) {
+                options.mode = RunMode::Version;
+            }
         } else if (name == "--windowed" || name == "--fullscreen") {
             const DisplayChoice choice =
                 name == "--windowed" ? DisplayChoice::Windowed : DisplayChoice::FullScreen;
@@ -168,7 +172,7 @@ ParsedOptions parseOptions(const std::vector<std::string>& args) {
         }
     }
 
-    if (options.mode == RunMode::Help) {
+    if (options.mode == RunMode::Help || options.mode == RunMode::Version) {
         ParsedOptions result;
         result.ok = true;
         result.options = options;
@@ -214,8 +218,9 @@ std::string usageText(const std::string& program) {
            "\n"
            "  --windowed          run in an 800 x 600 window, without the start dialog\n"
            "  --fullscreen        run full screen, without the start dialog\n"
-           "  --data DIR          the data folder (default: data/ beside the program,\n"
-           "                      then data/ in the working directory)\n"
+           "  --data DIR          the data folder (default: data/ beside the program, then\n"
+           "                      ../share/quorlith/data from the program's folder, then\n"
+           "                      data/ in the working directory)\n"
            "  --start SECONDS     start the demo at this time\n"
            "  --mute              no sound; the demo follows a silent clock\n"
            "  --shot T[,T...]     render the frame at each demo time T (seconds) offscreen,\n"
@@ -225,28 +230,7 @@ std::string usageText(const std::string& program) {
            "  --bench T0,T1       render frames evenly spaced from T0 to T1 (seconds) offscreen\n"
            "  --frames N          and print their median and mean frame time (default 100)\n"
            "  --help              show this text\n"
+           "  --version           print the name and version\n"
            "\n"
            "Keys while running: Esc or F1 quit, Left/Right seek 0.5 s, Up/Down seek 5 s.\n";
-}
-
-std::string resolveDataDirectory(const std::string& asked, const std::string& programFolder,
-                                 bool (*isDirectory)(const std::string&)) {
-    if (!asked.empty()) {
-        return asked;
-    }
-    std::string besideProgram = "data";
-    if (!programFolder.empty()) {
-        besideProgram = programFolder;
-        if (besideProgram.back() != '/') {
-            besideProgram += '/';
-        }
-        besideProgram += "data";
-    }
-    if (isDirectory(besideProgram)) {
-        return besideProgram;
-    }
-    if (isDirectory("data")) {
-        return "data";
-    }
-    return besideProgram;
 }

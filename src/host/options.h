@@ -7,10 +7,11 @@
 #include <vector>
 
 enum class RunMode {
-    Demo,  // the live demo
-    Shots, // --shot: render frames at given times to PNG files, no window, no sound
-    Bench, // --bench: render frames offscreen and report frame times
-    Help,  // --help
+    Demo,    // the live demo
+    Shots,   // --shot: render frames at given times to PNG files, no window, no sound
+    Bench,   // --bench: render frames offscreen and report frame times
+    Help,    // --help
+    Version, // --version
 };
 
 enum class DisplayChoice {
@@ -22,7 +23,7 @@ enum class DisplayChoice {
 struct Options {
     RunMode mode = RunMode::Demo;
     DisplayChoice display = DisplayChoice::Ask;
-    std::string dataDirectory; // empty: beside the executable, then ./data
+    std::string dataDirectory; // empty: looked up (host/data_directory.h)
     bool hasStart = false;
     int startMs = 0;
     bool mute = false;
@@ -52,9 +53,3 @@ int secondsToPositionMs(double seconds);
 
 // The text --help prints.
 std::string usageText(const std::string& program);
-
-// Where the data folder is: the one asked for, else "data" beside the executable when it
-// exists there, else "data" in the working directory when that exists, else the one
-// beside the executable (so messages name the expected place).
-std::string resolveDataDirectory(const std::string& asked, const std::string& programFolder,
-                                 bool (*isDirectory)(const std::string&));

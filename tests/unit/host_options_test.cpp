@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "host/data_directory.h"
 #include "host/options.h"
 
 namespace {
@@ -19,7 +20,7 @@ std::string parse(const std::vector<std::string>& args) {
         return "error: " + r.error;
     }
     const Options& o = r.options;
-    const char* const modes[] = {"demo", "shots", "bench", "help"};
+    const char* const modes[] = {"demo", "shots", "bench", "help", "version"};
     const char* const displays[] = {"ask", "windowed", "fullscreen"};
     std::ostringstream out;
     out << modes[static_cast<int>(o.mode)] << ' ' << displays[static_cast<int>(o.display)]
@@ -50,6 +51,8 @@ TEST(Options, NoArgumentsTheDemoOptionsShotsBenchAndHelp) {
     EXPECT_EQ(parse({"--bench", "1,1"}), "bench ask data= mute=0 out= bench=1000,1000,100");
     EXPECT_EQ(parse({"--help"}).substr(0, 4), "help");
     EXPECT_EQ(parse({"--shot", "1", "-h"}).substr(0, 4), "help"); // help wins
+    EXPECT_EQ(parse({"--version", "--help"}).substr(0, 4), "help");
+    EXPECT_EQ(parse({"--windowed", "--version"}).substr(0, 7), "version");
     EXPECT_NE(usageText("quorlith").find("--shot T[,T...]"), std::string::npos);
 }
 
@@ -96,16 +99,42 @@ bool fakeIsDirectory(const std::string& path) {
     return existing.count(path) != 0;
 }
 
-TEST(Options, DataFolderBesideTheProgramThenWorkingDirectory) {
-    existing = {"/opt/q/data", "data"};
-    EXPECT_EQ(resolveDataDirectory("", "/opt/q/", fakeIsDirectory), "/opt/q/data");
-    EXPECT_EQ(resolveDataDirectory("", "/opt/q", fakeIsDirectory), "/opt/q/data");
-    EXPECT_EQ(resolveDataDirectory("/mine", "/opt/q/", fakeIsDirectory), "/mine");
-    existing = {"data"};
-    EXPECT_EQ(resolveDataDirectory("", "/opt/q/", fakeIsDirectory), "data");
-    existing = {};
-    EXPECT_EQ(resolveDataDirectory("", "/opt/q/", fakeIsDirectory), "/opt/q/data");
-    EXPECT_EQ(resolveDataDirectory("", "", fakeIsDirectory), "data");
+TEST(Options, DataFolderAskedThenBesideTheProgramThenInstalledThenWorkingDirectory) {
+    const std::string tried = "/opt/q/bin/data, /opt/q/share/quorlith/data, data";
+    struct Case {
+        std::set<std::string> existing;
+        std::string asked, programFolder, directory, tried;
+        bool found;
+    };
+    const Case cases[] = {
+        {{"/opt/q/bin/data", "/opt/q/share/quorlith/data", "data"},
+         "",
+         "/opt/q/bin/",
+         "/opt/q/bin/data",
+         tried,
+         true},
+        {{"/opt/q/share/quorlith/data", "data"},
+         "",
+         "/opt/q/bin",
+         "/opt/q/share/quorlith/data",
+         tried,
+         true},
+        {{"data"}, "", "/opt/q/bin/", "data", tried, true},
+        {{"data"}, "/mine", "/opt/q/bin/", "/mine", "/mine", true},
+        {{}, "", "/opt/q/bin/", "/opt/q/bin/data", tried, false},
+        {{}, "", "", "data", "data", false},
+    };
+    for (const Case& c : cases) {
+        existing = c.existing;
+        const DataDirectoryChoice choice =
+            findDataDirectory(c.asked, c.programFolder, fakeIsDirectory);
+        EXPECT_EQ(choice.directory, c.directory) << c.programFolder << ' ' << c.asked;
+        EXPECT_EQ(choice.found, c.found) << c.directory;
+        if (!c.found) {
+            EXPECT_EQ(dataDirectoryMissingMessage(choice),
+                      "quorlith: no data folder found (looked in " + c.tried + ")");
+        }
+    }
 }
 
 } // namespace
