@@ -12,4 +12,5 @@ $SUDO apt-get install -y --no-install-recommends \
     libmpg123-dev libfftw3-dev libpng-dev zlib1g-dev libmp3lame-dev \
     googletest libgtest-dev libbenchmark-dev libtinyobjloader-dev \
     clang libclang-rt-14-dev \
-    xvfb xauth xdotool x11-utils x11-apps
+    xvfb xauth xdotool x11-utils x11-apps \
+    help2man desktop-file-utils dpkg-dev file gzip
