@@ -100,28 +100,19 @@ bool fakeIsDirectory(const std::string& path) {
 }
 
 TEST(Options, DataFolderAskedThenBesideTheProgramThenInstalledThenWorkingDirectory) {
-    const std::string tried = "/opt/q/bin/data, /opt/q/share/quorlith/data, data";
+    const std::string beside = "/opt/q/bin/data", installed = "/opt/q/share/quorlith/data";
+    const std::string tried = beside + ", " + installed + ", data";
     struct Case {
         std::set<std::string> existing;
         std::string asked, programFolder, directory, tried;
         bool found;
     };
     const Case cases[] = {
-        {{"/opt/q/bin/data", "/opt/q/share/quorlith/data", "data"},
-         "",
-         "/opt/q/bin/",
-         "/opt/q/bin/data",
-         tried,
-         true},
-        {{"/opt/q/share/quorlith/data", "data"},
-         "",
-         "/opt/q/bin",
-         "/opt/q/share/quorlith/data",
-         tried,
-         true},
+        {{beside, installed, "data"}, "", "/opt/q/bin/", beside, tried, true},
+        {{installed, "data"}, "", "/opt/q/bin", installed, tried, true},
         {{"data"}, "", "/opt/q/bin/", "data", tried, true},
         {{"data"}, "/mine", "/opt/q/bin/", "/mine", "/mine", true},
-        {{}, "", "/opt/q/bin/", "/opt/q/bin/data", tried, false},
+        {{}, "", "/opt/q/bin/", beside, tried, false},
         {{}, "", "", "data", "data", false},
     };
     for (const Case& c : cases) {
