@@ -13,4 +13,4 @@ $SUDO apt-get install -y --no-install-recommends \
     googletest libgtest-dev libbenchmark-dev libtinyobjloader-dev \
     clang libclang-rt-14-dev \
     xvfb xauth xdotool x11-utils x11-apps \
-    ffmpeg
+    ffmpeg help2man desktop-file-utils dpkg-dev file gzip

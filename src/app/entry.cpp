@@ -10,6 +10,8 @@
 
 #include "app/options.h"
 #include "audio/music.h"
+#include "host/build_info.h"
+#include "host/data_directory.h"
 #include "host/demo_window.h"
 #include "host/gl_lookup.h"
 #include "host/main_loop.h"
@@ -80,10 +82,18 @@ int runQuorlith(int argc, char** argv) {
         std::fputs(usageText(program).c_str(), stdout);
         return 0;
     }
+    if (options.mode == RunMode::Version) {
+        std::printf("%s %s\n", kProgramName, kProgramVersion);
+        return 0;
+    }
 
     fillDemoRecords(applicationInfo, programFolder(), keyState, demoWindow);
-    setDataDirectory(
-        resolveDataDirectory(options.dataDirectory, applicationInfo.instanceHandle, isDirectory));
+    const DataDirectoryChoice data =
+        findDataDirectory(options.dataDirectory, applicationInfo.instanceHandle, isDirectory);
+    if (!data.found) {
+        std::fprintf(stderr, "%s\n", dataDirectoryMissingMessage(data).c_str());
+    }
+    setDataDirectory(data.directory);
 
     switch (options.mode) {
     case RunMode::Shots:

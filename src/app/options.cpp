@@ -103,7 +103,8 @@ ParsedOptions parseOptions(const std::vector<std::string>& args) {
                                 name == "--to" || name == "--frames-per-section" ||
                                 name == "--av-offset";
         const bool isFlag = name == "--windowed" || name == "--fullscreen" || name == "--mute" ||
-                            name == "--help" || name == "-h" || name == "--benchmark";
+                            name == "--help" || name == "-h" || name == "--benchmark" ||
+                            name == "--version";
         if (!takesValue && !isFlag) {
             return fail("unknown option '" + args[i] + "'");
         }
@@ -123,6 +124,10 @@ ParsedOptions parseOptions(const std::vector<std::string>& args) {
 
         if (name == "--help" || name == "-h") {
             options.mode = RunMode::Help;
+        } else if (name == "--version") {
+            if (options.mode != RunMode::Help) {
+                options.mode = RunMode::Version;
+            }
         } else if (name == "--windowed" || name == "--fullscreen") {
             const DisplayChoice choice =
                 name == "--windowed" ? DisplayChoice::Windowed : DisplayChoice::FullScreen;
@@ -228,7 +233,7 @@ ParsedOptions parseOptions(const std::vector<std::string>& args) {
         }
     }
 
-    if (options.mode == RunMode::Help) {
+    if (options.mode == RunMode::Help || options.mode == RunMode::Version) {
         ParsedOptions result;
         result.ok = true;
         result.options = options;
@@ -291,8 +296,9 @@ std::string usageText(const std::string& program) {
            "\n"
            "  --windowed          run in an 800 x 600 window, without the start dialog\n"
            "  --fullscreen        run full screen, without the start dialog\n"
-           "  --data DIR          the data folder (default: data/ beside the program,\n"
-           "                      then data/ in the working directory)\n"
+           "  --data DIR          the data folder (default: data/ beside the program, then\n"
+           "                      ../share/quorlith/data from the program's folder, then\n"
+           "                      data/ in the working directory)\n"
            "  --start SECONDS     start the demo at this time\n"
            "  --mute              no sound; the demo follows a silent clock\n"
            "  --av-offset MS      show the picture MS milliseconds later than the sound is\n"
@@ -313,28 +319,7 @@ std::string usageText(const std::string& program) {
            "                      print a table; --frames-per-section N timed frames in\n"
            "                      each (default 120)\n"
            "  --help              show this text\n"
+           "  --version           print the name and version\n"
            "\n"
            "Keys while running: Esc or F1 quit, Left/Right seek 0.5 s, Up/Down seek 5 s.\n";
-}
-
-std::string resolveDataDirectory(const std::string& asked, const std::string& programFolder,
-                                 bool (*isDirectory)(const std::string&)) {
-    if (!asked.empty()) {
-        return asked;
-    }
-    std::string besideProgram = "data";
-    if (!programFolder.empty()) {
-        besideProgram = programFolder;
-        if (besideProgram.back() != '/') {
-            besideProgram += '/';
-        }
-        besideProgram += "data";
-    }
-    if (isDirectory(besideProgram)) {
-        return besideProgram;
-    }
-    if (isDirectory("data")) {
-        return "data";
-    }
-    return besideProgram;
 }

@@ -13,6 +13,7 @@ enum class RunMode {
     Help,      // --help
     Capture,   // --capture: render every frame offscreen into a video file with the music
     Benchmark, // --benchmark: time frames in every section of the demo and print a table
+    Version,   // --version
 };
 
 enum class DisplayChoice {
@@ -24,7 +25,7 @@ enum class DisplayChoice {
 struct Options {
     RunMode mode = RunMode::Demo;
     DisplayChoice display = DisplayChoice::Ask;
-    std::string dataDirectory; // empty: beside the executable, then ./data
+    std::string dataDirectory; // empty: looked up (host/data_directory.h)
     bool hasStart = false;
     int startMs = 0;
     bool mute = false;
@@ -63,9 +64,3 @@ int secondsToPositionMs(double seconds);
 
 // The text --help prints.
 std::string usageText(const std::string& program);
-
-// Where the data folder is: the one asked for, else "data" beside the executable when it
-// exists there, else "data" in the working directory when that exists, else the one
-// beside the executable (so messages name the expected place).
-std::string resolveDataDirectory(const std::string& asked, const std::string& programFolder,
-                                 bool (*isDirectory)(const std::string&));

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/options.h"
+#include "host/data_directory.h"
 
 namespace {
 
@@ -19,7 +20,7 @@ std::string parse(const std::vector<std::string>& args) {
         return "error: " + r.error;
     }
     const Options& o = r.options;
-    const char* const modes[] = {"demo", "shots", "bench", "help", "capture", "benchmark"};
+    const char* const modes[] = {"demo", "shots", "bench", "help", "capture", "benchmark", "version"};
     const char* const displays[] = {"ask", "windowed", "fullscreen"};
     std::ostringstream out;
     out << modes[static_cast<int>(o.mode)] << ' ' << displays[static_cast<int>(o.display)]
@@ -70,6 +71,8 @@ TEST(Options, NoArgumentsTheDemoOptionsShotsBenchAndHelp) {
               "benchmark ask data= mute=0 out= bench=0,0,0 per-section=7");
     EXPECT_EQ(parse({"--help"}).substr(0, 4), "help");
     EXPECT_EQ(parse({"--shot", "1", "-h"}).substr(0, 4), "help"); // help wins
+    EXPECT_EQ(parse({"--version", "--help"}).substr(0, 4), "help");
+    EXPECT_EQ(parse({"--windowed", "--version"}).substr(0, 7), "version");
     EXPECT_NE(usageText("quorlith").find("--shot T[,T...]"), std::string::npos);
 }
 
@@ -137,16 +140,33 @@ bool fakeIsDirectory(const std::string& path) {
     return existing.count(path) != 0;
 }
 
-TEST(Options, DataFolderBesideTheProgramThenWorkingDirectory) {
-    existing = {"/opt/q/data", "data"};
-    EXPECT_EQ(resolveDataDirectory("", "/opt/q/", fakeIsDirectory), "/opt/q/data");
-    EXPECT_EQ(resolveDataDirectory("", "/opt/q", fakeIsDirectory), "/opt/q/data");
-    EXPECT_EQ(resolveDataDirectory("/mine", "/opt/q/", fakeIsDirectory), "/mine");
-    existing = {"data"};
-    EXPECT_EQ(resolveDataDirectory("", "/opt/q/", fakeIsDirectory), "data");
-    existing = {};
-    EXPECT_EQ(resolveDataDirectory("", "/opt/q/", fakeIsDirectory), "/opt/q/data");
-    EXPECT_EQ(resolveDataDirectory("", "", fakeIsDirectory), "data");
+TEST(Options, DataFolderAskedThenBesideTheProgramThenInstalledThenWorkingDirectory) {
+    const std::string beside = "/opt/q/bin/data", installed = "/opt/q/share/quorlith/data";
+    const std::string tried = beside + ", " + installed + ", data";
+    struct Case {
+        std::set<std::string> existing;
+        std::string asked, programFolder, directory, tried;
+        bool found;
+    };
+    const Case cases[] = {
+        {{beside, installed, "data"}, "", "/opt/q/bin/", beside, tried, true},
+        {{installed, "data"}, "", "/opt/q/bin", installed, tried, true},
+        {{"data"}, "", "/opt/q/bin/", "data", tried, true},
+        {{"data"}, "/mine", "/opt/q/bin/", "/mine", "/mine", true},
+        {{}, "", "/opt/q/bin/", beside, tried, false},
+        {{}, "", "", "data", "data", false},
+    };
+    for (const Case& c : cases) {
+        existing = c.existing;
+        const DataDirectoryChoice choice =
+            findDataDirectory(c.asked, c.programFolder, fakeIsDirectory);
+        EXPECT_EQ(choice.directory, c.directory) << c.programFolder << ' ' << c.asked;
+        EXPECT_EQ(choice.found, c.found) << c.directory;
+        if (!c.found) {
+            EXPECT_EQ(dataDirectoryMissingMessage(choice),
+                      "quorlith: no data folder found (looked in " + c.tried + ")");
+        }
+    }
 }
 
 } // namespace

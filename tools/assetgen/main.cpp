@@ -2,6 +2,7 @@
 // data directory. Every byte is a function of this program alone: fixed seeds, no clock.
 //
 //   assetgen DATA_DIR [--only textures|models|picture|music] [--contact-sheet FILE.png]
+//   assetgen --icons DIR      the program's icon as DIR/<size>x<size>/apps/quorlith.png
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -19,6 +20,9 @@ namespace fs = std::filesystem;
 using namespace assetgen;
 
 namespace {
+
+constexpr int kStartWidth = 484;
+constexpr int kStartHeight = 240;
 
 bool makeDir(const fs::path& dir) {
     std::error_code ec;
@@ -53,8 +57,8 @@ bool writeTextures(const fs::path& dataDir, const std::string& sheet) {
     }
     if (ok && !sheet.empty()) {
         PngImage picture;
-        picture.width = 484;
-        picture.height = 240;
+        picture.width = kStartWidth;
+        picture.height = kStartHeight;
         picture.pixels = makeStartPicture(picture.width, picture.height);
         images.push_back({"start.bmp", picture});
         ok = writeFile(sheet, encodePng(contactSheet(images, makeModelMeshes())));
@@ -77,10 +81,9 @@ bool writePicture(const fs::path& dataDir) {
     if (!makeDir(dataDir)) {
         return false;
     }
-    const int width = 484;
-    const int height = 240;
-    return writeFile((dataDir / "start.bmp").string(),
-                     encodeBmp24(width, height, makeStartPicture(width, height)));
+    return writeFile(
+        (dataDir / "start.bmp").string(),
+        encodeBmp24(kStartWidth, kStartHeight, makeStartPicture(kStartWidth, kStartHeight)));
 }
 
 bool writeMusic(const fs::path& dataDir) {
@@ -96,9 +99,24 @@ bool writeMusic(const fs::path& dataDir) {
     return writeFile((dataDir / "music" / "track.mp3").string(), mp3);
 }
 
+bool writeIcons(const fs::path& dir) {
+    const std::vector<uint8_t> picture = makeStartPicture(kStartWidth, kStartHeight);
+    bool ok = true;
+    for (const int size : {48, 128}) {
+        const fs::path apps = dir / (std::to_string(size) + "x" + std::to_string(size)) / "apps";
+        PngImage icon;
+        icon.width = size;
+        icon.height = size;
+        icon.pixels = makeIcon(picture, kStartWidth, kStartHeight, size);
+        ok = makeDir(apps) && writeFile((apps / "quorlith.png").string(), encodePng(icon)) && ok;
+    }
+    return ok;
+}
+
 int usage() {
     std::fprintf(stderr, "usage: assetgen DATA_DIR [--only textures|models|picture|music] "
-                         "[--contact-sheet FILE.png]\n");
+                         "[--contact-sheet FILE.png]\n"
+                         "       assetgen --icons DIR\n");
     return 2;
 }
 
@@ -108,6 +126,9 @@ int main(int argc, char** argv) {
     fs::path dataDir;
     std::string only;
     std::string sheet;
+    if (argc == 3 && std::strcmp(argv[1], "--icons") == 0) {
+        return writeIcons(argv[2]) ? 0 : 1;
+    }
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--only") == 0 && i + 1 < argc) {
             only = argv[++i];

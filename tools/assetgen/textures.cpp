@@ -1,5 +1,6 @@
 #include "textures.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <functional>
@@ -628,6 +629,44 @@ std::vector<uint8_t> makeStartPicture(int width, int height) {
             rgb.push_back(toByte(p[0]));
             rgb.push_back(toByte(p[1]));
             rgb.push_back(toByte(p[2]));
+        }
+    }
+    return rgb;
+}
+
+std::vector<uint8_t> makeIcon(const std::vector<uint8_t>& picture, int width, int height,
+                              int size) {
+    // Each icon pixel averages the picture's pixels under it, weighted by how much of each
+    // one it covers.
+    const int side = height;
+    const int left =
+        std::clamp(static_cast<int>(std::lround(0.42 * width)) - side / 2, 0, width - side);
+    const double scale = static_cast<double>(side) / size;
+    std::vector<uint8_t> rgb;
+    rgb.reserve(static_cast<size_t>(size) * size * 3);
+    auto overlap = [](double lo, double hi, int cell) {
+        return std::max(0.0, std::min(hi, cell + 1.0) - std::max(lo, static_cast<double>(cell)));
+    };
+    for (int y = 0; y < size; ++y) {
+        const double y0 = y * scale;
+        const double y1 = y0 + scale;
+        for (int x = 0; x < size; ++x) {
+            const double x0 = x * scale;
+            const double x1 = x0 + scale;
+            double sum[3] = {0.0, 0.0, 0.0};
+            for (int sy = static_cast<int>(y0); sy < y1 && sy < side; ++sy) {
+                const double wy = overlap(y0, y1, sy);
+                for (int sx = static_cast<int>(x0); sx < x1 && sx < side; ++sx) {
+                    const double w = wy * overlap(x0, x1, sx);
+                    const uint8_t* p = &picture[(static_cast<size_t>(sy) * width + left + sx) * 3];
+                    for (int c = 0; c < 3; ++c) {
+                        sum[c] += w * p[c];
+                    }
+                }
+            }
+            for (int c = 0; c < 3; ++c) {
+                rgb.push_back(static_cast<uint8_t>(std::lround(sum[c] / (scale * scale))));
+            }
         }
     }
     return rgb;

@@ -21,4 +21,8 @@ std::vector<NamedImage> makeTextures(const TextRenderer& text);
 // The start dialog picture: 484 x 240, rows top first, 3 bytes a pixel.
 std::vector<uint8_t> makeStartPicture(int width, int height);
 
+// The program's icon: the square of the start picture around its glow, averaged down to
+// size x size pixels (size at most the picture's height), rows top first, 3 bytes a pixel.
+std::vector<uint8_t> makeIcon(const std::vector<uint8_t>& picture, int width, int height, int size);
+
 } // namespace assetgen
