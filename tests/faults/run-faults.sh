@@ -8,18 +8,31 @@ list=$root/tests/faults/faults.txt
 scratch=${FAULT_SCRATCH:-$root/build/fault-scratch}
 labels=${FAULT_LABELS:-unit|render}
 mkdir -p "$scratch"
-# Copied without times: a changed file is newer than anything built from it.
-rsync -rlc --delete --exclude=/build --exclude=.git "$root/" "$scratch/tree/"
 build=$scratch/tree/build # laid out as the real tree, so the compiler cache still hits
 command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache
     -DCMAKE_C_COMPILER_LAUNCHER=ccache) || launcher=()
-cmake -S "$scratch/tree" -B "$build" -G Ninja "${launcher[@]}" >/dev/null
 
 # fault NAME apply|restore: edits the file, failing loudly unless the text occurs exactly once.
+# fault - sync: copies the tree's files whose content differs (so only they are rebuilt).
 fault() {
-    python3 - "$list" "$1" "$2" "$scratch/tree" <<'PY'
-import re, sys, shutil
-text, name, action, tree = open(sys.argv[1]).read(), sys.argv[2], sys.argv[3], sys.argv[4]
+    python3 - "$list" "$1" "$2" "$root" "$scratch/tree" <<'PY'
+import filecmp, os, re, shutil, subprocess, sys
+text, name, action, root, tree = open(sys.argv[1]).read(), *sys.argv[2:]
+if action == 'sync':  # git's view of the tree: tracked and untracked files, not ignored ones
+    ls = subprocess.run(['git', '-C', root, 'ls-files', '-coz', '--exclude-standard'],
+                        check=True, capture_output=True).stdout.decode().split('\0')
+    wanted = {f for f in ls if f and os.path.isfile(os.path.join(root, f))}
+    for d, dirs, files in os.walk(tree):
+        dirs[:] = [x for x in dirs if os.path.join(d, x) != os.path.join(tree, 'build')]
+        for f in files:
+            if os.path.relpath(os.path.join(d, f), tree) not in wanted:
+                os.remove(os.path.join(d, f))
+    for f in wanted:
+        src, dst = os.path.join(root, f), os.path.join(tree, f)
+        if not os.path.exists(dst) or not filecmp.cmp(src, dst, shallow=False):
+            os.makedirs(os.path.dirname(dst), exist_ok=True)
+            shutil.copyfile(src, dst)
+    sys.exit()
 blocks = [dict(re.findall(r'^(\w+): ?(.*)$', b, re.M)) for b in text.split('\n\n')]
 f = next((b for b in blocks if b.get('name') == name), None) or sys.exit(f'no fault {name}')
 path = f'{tree}/{f["file"]}'
@@ -49,6 +62,8 @@ run() {
     printf '%-28s %s\n' "$1" "$failed"
 }
 
+fault - sync
+cmake -S "$scratch/tree" -B "$build" -G Ninja "${launcher[@]}" >/dev/null
 names=("$@")
 [[ ${#names[@]} -gt 0 ]] || mapfile -t names < <(sed -n 's/^name: //p' "$list")
 run "(no fault)"
