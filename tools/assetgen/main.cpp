@@ -79,8 +79,8 @@ bool writePicture(const fs::path& dataDir) {
     }
     const int width = 484;
     const int height = 240;
-    return writeFile((dataDir / "start.bmp").string(),
-                     encodeBmp24(width, height, makeStartPicture(width, height)));
+    return writeBmp24((dataDir / "start.bmp").string(), width, height,
+                      makeStartPicture(width, height));
 }
 
 bool writeMusic(const fs::path& dataDir) {
