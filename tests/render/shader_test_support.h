@@ -2,7 +2,6 @@
 // recorder for message boxes and a scratch folder for shader files.
 #pragma once
 
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -13,8 +12,7 @@
 #include <string>
 #include <vector>
 
-// Sends file descriptor 1 into a temporary file until finish() or destruction. written() shows
-// what has actually reached the descriptor, so text still buffered in the stream is not in it.
+// Sends file descriptor 1 into a temporary file until finish() or destruction.
 class StdoutCapture {
   public:
     StdoutCapture() {
@@ -28,26 +26,17 @@ class StdoutCapture {
     StdoutCapture(const StdoutCapture&) = delete;
     StdoutCapture& operator=(const StdoutCapture&) = delete;
 
-    std::string written() const {
-        if (file_ == nullptr) {
-            return text_;
-        }
-        struct stat status {};
-        fstat(fileno(file_), &status);
-        std::string text(static_cast<size_t>(status.st_size), '\0');
-        const ssize_t got = pread(fileno(file_), text.data(), text.size(), 0);
-        text.resize(got > 0 ? static_cast<size_t>(got) : 0);
-        return text;
-    }
-
     // Flushes the streams, restores standard output and returns everything written.
     std::string finish() {
         if (file_ != nullptr) {
             std::cout.flush();
             std::fflush(stdout);
-            text_ = written();
             dup2(saved_, 1);
             close(saved_);
+            std::rewind(file_);
+            for (int c; (c = std::fgetc(file_)) != EOF;) {
+                text_ += static_cast<char>(c);
+            }
             std::fclose(file_);
             file_ = nullptr;
         }

@@ -140,33 +140,4 @@ TEST_F(TextureUpload, SuiteFilesKeepTheirPixelsAndAlphaOnlyWhereTheFileHasIt) {
     }
 }
 
-TEST_F(TextureUpload, MissingOrBrokenFilesGiveZeroWithoutAMessage) {
-    std::vector<std::string> paths = {(dir_ / "missing.png").string(), dir_.string()};
-    for (const auto& entry : fs::directory_iterator(kSuiteDir)) {
-        if (entry.path().filename().string()[0] == 'x') {
-            paths.push_back(entry.path().string());
-        }
-    }
-    const std::vector<uint8_t> good = readTestFile(kSuiteDir + "/basn2c08.png");
-    paths.push_back(write("truncated.png", {good.begin(), good.begin() + good.size() / 2}));
-    paths.push_back(write("empty.png", {}));
-    std::vector<uint8_t> huge = pngStart(100000, 100000, 8, PNG_COLOR_TYPE_RGB);
-    appendPngChunk(huge, "IEND", {});
-    paths.push_back(write("huge.png", huge));
-    ASSERT_EQ(paths.size(), 19u); // with the suite's 14 corrupt files
-
-    GLuint bound = 0;
-    glGenTextures(1, &bound);
-    glBindTexture(GL_TEXTURE_2D, bound);
-    testing::internal::CaptureStdout();
-    testing::internal::CaptureStderr();
-    for (const std::string& path : paths) {
-        EXPECT_EQ(loadTexture(path.c_str()), 0u) << path;
-    }
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
-    EXPECT_EQ(integer(GL_TEXTURE_BINDING_2D), static_cast<GLint>(bound));
-    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
-}
-
 } // namespace
