@@ -25,5 +25,15 @@ struct Frame {
     double meanDifference(const Frame& other) const;
 };
 
+// The frame shrunk by `factor` in both directions, each pixel the rounded mean of its block.
+Frame shrinkFrame(const Frame& frame, int factor);
+// Largest difference of one colour channel between two frames of the same size (-1 if not).
+int maxChannelDifference(const Frame& a, const Frame& b);
+// Peak signal-to-noise ratio of the colour channels in dB (1000 for equal frames, -1 if the
+// sizes differ).
+double psnrDb(const Frame& a, const Frame& b);
+// Writes the frame's colour channels as an RGB PNG.
+bool writePngFrame(const char* path, const Frame& frame);
+
 // Loads an 8-bit RGB or RGBA PNG (as written by frame export) into an RGBA frame.
 bool readPngFrame(const char* path, Frame& frame);
