@@ -82,11 +82,6 @@ class ScratchDir {
     std::string path_;
 };
 
-// The post-process shaders as the build copies them beside the executable.
-inline std::string builtShaderPath(const char* name) {
-    return std::string(QUORLITH_BUILD_DIR) + "/data/shaders/" + name;
-}
-
 // Sources the tests build programs from.
 inline const char* const kPassVertex =
     "void main() { gl_TexCoord[0] = gl_MultiTexCoord0; gl_Position = ftransform(); }\n";

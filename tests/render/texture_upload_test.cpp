@@ -107,37 +107,4 @@ TEST_F(TextureUpload, TopRowFirstWithRepeatNearestAndTheWholeChain) {
     EXPECT_EQ(integer(GL_TEXTURE_BINDING_2D), static_cast<GLint>(second));
 }
 
-// Real files of many kinds, under VIEWING_GAMMA=2.2 (screen gamma 1.0, which cancels their
-// gAMA of 1.0): GL holds the reference decode, with alpha only where the file has it, and a
-// side that is not a power of two (35) resampled to the next power.
-TEST_F(TextureUpload, SuiteFilesKeepTheirPixelsAndAlphaOnlyWhereTheFileHasIt) {
-    const ScopedViewingGamma env("2.2");
-    struct Case {
-        const char* name;
-        int side;
-        int channels;
-    };
-    for (const Case& c :
-         {Case{"basn0g08", 32, 3}, Case{"basn0g01", 32, 3}, Case{"basn3p08", 32, 3},
-          Case{"basi2c08", 32, 3}, Case{"basn2c16", 32, 3}, Case{"basn4a08", 32, 4},
-          Case{"basn6a16", 32, 4}, Case{"basi6a08", 32, 4}, Case{"tbbn3p08", 32, 4},
-          Case{"tbrn2c08", 32, 4}, Case{"tbbn0g04", 32, 4}, Case{"s35n3p04", 64, 3}}) {
-        SCOPED_TRACE(c.name);
-        // The reference, sampled under each texel's centre, without alpha where GL has none.
-        const std::vector<uint8_t> rgba = readTestFile(kSuiteDir + "/ref/" + c.name + ".rgba");
-        const int size = static_cast<int>(std::lround(std::sqrt(rgba.size() / 4)));
-        DecodedImage level0{c.side, c.side, c.channels, {}};
-        for (int y = 0; y < c.side; ++y) {
-            for (int x = 0; x < c.side; ++x) {
-                const int sx = (2 * x + 1) * size / (2 * c.side);
-                const int sy = (2 * y + 1) * size / (2 * c.side);
-                const size_t at = (static_cast<size_t>(sy) * size + sx) * 4;
-                level0.pixels.insert(level0.pixels.end(), rgba.begin() + at,
-                                     rgba.begin() + at + c.channels);
-            }
-        }
-        expectTexture(loadTexture((kSuiteDir + "/" + c.name + ".png").c_str()), level0);
-    }
-}
-
 } // namespace

@@ -103,32 +103,4 @@ TEST(DialogKeys, EnterIsOkUnlessExitHasTheFocusAndEscLeavesItOpen) {
     EXPECT_EQ(key(state, SDLK_F4, KMOD_LALT), DialogOutcome::Open);
 }
 
-TEST(StartChoice, DefaultsAreFullScreenAndOkSetsTheWindowRecord) {
-    ApplicationInfo app{};
-    KeyState keys;
-    keys.fill(1);
-    DemoWindow window{};
-    window.visible = 1;
-    fillDemoRecords(app, "/opt/q/", keys, window);
-    EXPECT_STREQ(app.windowClassName, "OpenGL");
-    EXPECT_STREQ(app.instanceHandle, "/opt/q/");
-    EXPECT_EQ(keys[vk::Escape], 0);
-    EXPECT_EQ(window.keyState, &keys);
-    EXPECT_EQ(window.appInfo, &app);
-    EXPECT_STREQ(window.title, "Quorlith Engine");
-    EXPECT_EQ(window.fullScreen, 1);
-    EXPECT_EQ(window.visible, 0);
-
-    window.width = 1;
-    window.height = 2;
-    window.colorBits = 16;
-    applyStartChoice(window, true);
-    EXPECT_EQ(window.fullScreen, 1);
-    applyStartChoice(window, false);
-    EXPECT_EQ(window.fullScreen, 0);
-    EXPECT_EQ(window.width, 800);
-    EXPECT_EQ(window.height, 600);
-    EXPECT_EQ(window.colorBits, 32);
-}
-
 } // namespace

@@ -145,47 +145,6 @@ TEST(ObjLoad, MendedFaultsDropOnlyTheBadFace) {
     std::for_each(std::begin(kMendedCases), std::end(kMendedCases), expectLoads);
 }
 
-// "v2: 0,0,0 1,2,3 4,5,6 | vn2: ... | vt1: 0,0 0.5,1": each count, then every stored
-// slot from 0 (vertexCount + 1 vertices and normals, texCoordCount + 1 texture coordinates).
-std::string valuesOf(const ObjModel& m) {
-    std::ostringstream out;
-    auto list = [&](const char* name, uint32_t count, const float* values, uint32_t slots,
-                    int width) {
-        out << name << count << ':';
-        for (uint32_t i = 0; values != nullptr && i < slots * width; ++i) {
-            out << (i % width == 0 ? " " : ",") << values[i];
-        }
-    };
-    list("v", m.vertexCount, &m.vertices[0][0], m.vertexCount + 1, 3);
-    list(" | vn", m.normalCount, &m.normals[0][0], m.vertexCount + 1, 3);
-    list(" | vt", m.texCoordCount, m.texCoords ? &m.texCoords[0][0] : nullptr, m.texCoordCount + 1,
-         2);
-    return out.str();
-}
-
-TEST(ObjLoad, ValuesLandInFileOrderFromSlotOne) {
-    const LoadCase cases[] = {
-        // A v line's fourth number (w) and a vt line's third are skipped.
-        {"values in file order",
-         "v 1.5 -2 3e2 7\nv .25 0 -0\nvn 0 1 0\nvn 1 0 0\nvt 0.5 0.25 0.125\nvt 1 0\n",
-         "v2: 0,0,0 1.5,-2,300 0.25,0,-0 | vn2: 0,0,0 0,1,0 1,0,0 | vt2: 0,0 0.5,0.25 1,0"},
-        {"vertex k takes the k-th normal whatever the faces say",
-         kFour + "vn 0 0 1\nvn 0 1 0\nvn 1 0 0\nvn -1 0 0\nf 1//4 2//3 3//2\n",
-         "v4: 0,0,0 0,0,0 1,0,0 1,1,0 0,1,0 | vn4: 0,0,0 0,0,1 0,1,0 1,0,0 -1,0,0 | vt0:"},
-        {"surplus normals are counted, not stored",
-         "v 0 0 0\nv 1 0 0\nvn 0 0 1\nvn 0 1 0\nvn 1 0 0\nvn 1 1 1\n",
-         "v2: 0,0,0 0,0,0 1,0,0 | vn4: 0,0,0 0,0,1 0,1,0 | vt0:"},
-        {"missing normals and numbers read as 0", kFour + "vn 0 0 1\nf 1 2 3 4\nv 7 8 9 x\nv 1\n",
-         "v6: 0,0,0 0,0,0 1,0,0 1,1,0 0,1,0 7,8,9 1,0,0 | vn1: 0,0,0 0,0,1 0,0,0 0,0,0 0,0,0 0,0,0 "
-         "0,0,0 | vt0:"},
-    };
-    for (const LoadCase& c : cases) {
-        Loaded l(c.text);
-        ASSERT_EQ(l.result, 1) << c.what;
-        EXPECT_EQ(valuesOf(l.model), c.expected) << c.what;
-    }
-}
-
 int allocationsLeft = -1;
 void* failingAllocate(size_t bytes) {
     if (allocationsLeft == 0) {
