@@ -79,7 +79,7 @@ TEST_F(ComposerRender, MissingTextureLeavesItsSlotEmpty) {
     EXPECT_NE(TextureTable[10], 0u);
     EXPECT_NE(TextureTable[24], 0u);
     const Frame frame = frameAt(40.0f);
-    EXPECT_GT(frame.maxBrightness(0, 60, 800, 540), 30);
+    EXPECT_GT(frame.countBrighter(0, 60, 800, 540, 30), 0);
     setDataDirectory(kDataDir);
     loadTextures();
     fs::remove_all(partial);
@@ -87,7 +87,7 @@ TEST_F(ComposerRender, MissingTextureLeavesItsSlotEmpty) {
 
 TEST_F(ComposerRender, OpeningIsBlackBeforeTheTitle) {
     const Frame frame = frameAt(0.5f);
-    EXPECT_EQ(frame.maxBrightness(0, 0, 800, 600), 0);
+    EXPECT_EQ(frame.countBrighter(0, 0, 800, 600, 0), 0);
 }
 
 // A model missing at start-up and a quadric GLU could not make leave their scenes drawing the

@@ -1,28 +1,10 @@
-// The start dialog's layout, its mouse and keyboard handling, and what "OK" leaves in the
-// window record.
+// The start dialog's mouse and keyboard handling beyond plain clicks (which the end-to-end
+// test makes on the real dialog).
 #include <gtest/gtest.h>
-
-#include <array>
 
 #include "host/start_dialog.h"
 
 namespace {
-
-std::array<int, 4> rect(const DialogRect& r) {
-    return {r.x, r.y, r.width, r.height};
-}
-
-TEST(StartDialogLayout, PixelsOfTheDialogUnitsShowThePictureWhole) {
-    const StartDialogLayout layout = startDialogLayout();
-    EXPECT_EQ(rect(layout.client), (std::array<int, 4>{0, 0, 572, 248}));
-    EXPECT_EQ(rect(layout.picture), (std::array<int, 4>{0, 0, 488, 246}));
-    EXPECT_EQ(rect(layout.fullScreen), (std::array<int, 4>{488, 0, 83, 26}));
-    EXPECT_EQ(rect(layout.ok), (std::array<int, 4>{488, 28, 83, 88}));
-    EXPECT_EQ(rect(layout.exit), (std::array<int, 4>{488, 118, 83, 128}));
-    // Inside its one-pixel border.
-    EXPECT_GE(layout.picture.width - 2, kStartPictureWidth);
-    EXPECT_GE(layout.picture.height - 2, kStartPictureHeight);
-}
 
 class DialogMouse : public ::testing::Test {
   protected:
@@ -34,17 +16,6 @@ class DialogMouse : public ::testing::Test {
     StartDialogLayout layout = startDialogLayout();
     StartDialogState state;
 };
-
-TEST_F(DialogMouse, FullScreenTogglesOkAndExitEndTheDialog) {
-    EXPECT_FALSE(state.fullScreenChecked);
-    EXPECT_EQ(click(layout.fullScreen), DialogOutcome::Open);
-    EXPECT_TRUE(state.fullScreenChecked);
-    EXPECT_EQ(state.focus, DialogControl::FullScreen);
-    EXPECT_EQ(click(layout.fullScreen), DialogOutcome::Open);
-    EXPECT_FALSE(state.fullScreenChecked);
-    EXPECT_EQ(click(layout.ok), DialogOutcome::Ok);
-    EXPECT_EQ(click(layout.exit), DialogOutcome::Exit);
-}
 
 TEST_F(DialogMouse, ReleasedOutsideThePressedButtonDoesNothing) {
     dialogMouseDown(state, layout, 500, 150); // inside "Exit"
