@@ -49,11 +49,10 @@ TEST(GlslAvailability, OneHiddenEntryPointMakesGlslUnavailable) {
         EXPECT_FALSE(program.setUniformFloat("slider", 0.0055f));
         program.endUse();
     }
-    ScratchDir dir;
-    const std::string vertexPath = dir.write("a.vert", kPassVertex);
+    const std::string vertexPath = shaderFile("a.vert", kPassVertex);
     ShaderLibrary library;
     EXPECT_EQ(library.createProgram(vertexPath.c_str(),
-                                    dir.write("a.frag", kFourUniformFragment).c_str()),
+                                    shaderFile("a.frag", kFourUniformFragment).c_str()),
               nullptr);
     EXPECT_EQ(capture.finish(), kUnavailableLine + kUnavailableLine);
     EXPECT_EQ(shownBoxes(), (std::vector<std::string>{vertexPath, "(e0000) GLSL not enabled"}));

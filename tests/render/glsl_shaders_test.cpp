@@ -30,12 +30,11 @@ class GlslShaders : public ::testing::Test {
         shownBoxes().clear();
     }
     ShaderProgram* create(const char* vertexText, const char* fragmentText) {
-        return library.createProgram(dir.write("a.vert", vertexText).c_str(),
-                                     dir.write("a.frag", fragmentText).c_str());
+        return library.createProgram(shaderFile("a.vert", vertexText).c_str(),
+                                     shaderFile("a.frag", fragmentText).c_str());
     }
 
     OffscreenGl gl;
-    ScratchDir dir;
     ShaderLibrary library;
 };
 
@@ -47,10 +46,10 @@ TEST_F(GlslShaders, CompileFailureAndMissingFilesShowTheirBoxes) {
     StdoutCapture capture;
     EXPECT_EQ(create(kBrokenVertex, kFourUniformFragment), nullptr);
     ASSERT_EQ(shownBoxes().size(), 2u);
-    EXPECT_EQ(shownBoxes()[0], dir.pathOf("a.vert"));
+    EXPECT_EQ(shownBoxes()[0], tempPath("a.vert"));
     EXPECT_NE(shownBoxes()[1].find("notDeclaredAnywhere"), std::string::npos) << shownBoxes()[1];
-    const std::string vertex = dir.write("b.vert", kPassVertex);
-    const std::string missing = dir.pathOf("missing");
+    const std::string vertex = shaderFile("b.vert", kPassVertex);
+    const std::string missing = tempPath("missing");
     for (const auto& [v, f, box] :
          {std::tuple{vertex, missing, "error: can't load fragment shader!"},
           std::tuple{missing, vertex, "error: can't load vertex shader!"}}) {
@@ -103,8 +102,8 @@ TEST_F(GlslShaders, MissingUniformIsReportedEveryFrameWhileTheOthersAreSet) {
 TEST_F(GlslShaders, StageListedTwiceIsDestroyedOnce) {
     auto* vertex = new VertexStage;
     auto* fragment = new FragmentStage;
-    ASSERT_TRUE(vertex->readSourceFile(dir.write("v.vert", kPassVertex).c_str()));
-    ASSERT_TRUE(fragment->readSourceFile(dir.write("f.frag", kFourUniformFragment).c_str()));
+    ASSERT_TRUE(vertex->readSourceFile(shaderFile("v.vert", kPassVertex).c_str()));
+    ASSERT_TRUE(fragment->readSourceFile(shaderFile("f.frag", kFourUniformFragment).c_str()));
     auto* program = new ShaderProgram;
     StdoutCapture capture; // GL itself objects to the second attach and detach
     program->attachStage(vertex);

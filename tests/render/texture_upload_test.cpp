@@ -1,40 +1,23 @@
 // PNG files through loadTexture into a real GL context (llvmpipe): the texels, levels and
 // parameters GL ends up holding.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cmath>
-#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "gfx/gl.h"
+#include "support/mp3_tools.h"
 #include "support/offscreen_gl.h"
 #include "support/test_png.h"
 #include "timeline/texture_loader.h"
 
 namespace {
 
-namespace fs = std::filesystem;
-
-const std::string kSuiteDir = QUORLITH_TEST_DATA_DIR "/pngsuite";
-
 class TextureUpload : public ::testing::Test {
   protected:
-    void SetUp() override {
-        ASSERT_TRUE(gl_.ok()) << gl_.error();
-        fs::create_directories(dir_);
-    }
-    void TearDown() override { fs::remove_all(dir_); }
-
-    std::string write(const std::string& name, const std::vector<uint8_t>& bytes) {
-        const std::string path = (dir_ / name).string();
-        EXPECT_TRUE(writeTestFile(path, bytes));
-        return path;
-    }
-
+    void SetUp() override { ASSERT_TRUE(gl_.ok()) << gl_.error(); }
     OffscreenGl gl_;
-    fs::path dir_ = fs::temp_directory_path() / ("quorlith_upload_" + std::to_string(getpid()));
 };
 
 GLint levelParameter(int level, GLenum name) {
@@ -94,7 +77,7 @@ TEST_F(TextureUpload, TopRowFirstWithRepeatNearestAndTheWholeChain) {
                                        50,  60, 70,  70,  80,  91, //
                                        200, 0,  0,   0,   200, 0,  //
                                        0,   0,  200, 255, 255, 255};
-    const std::string path = write("rgb.png", encodeRgbPng(2, 4, rows));
+    const std::string path = writeTempFile("rgb.png", encodeRgbPng(2, 4, rows));
     glPixelStorei(GL_UNPACK_ALIGNMENT, 8);
     const GLuint texture = loadTexture(path.c_str());
     expectTexture(texture, {2, 4, 3, rows});

@@ -90,21 +90,6 @@ void expectPerspective(double aspect) {
     EXPECT_EQ(mode, GL_MODELVIEW);
 }
 
-TEST_F(DemoWindowTest, WindowedClientAreaContextAndView) {
-    ASSERT_TRUE(create(0));
-    EXPECT_EQ(SDL_GL_GetCurrentContext(), window.glContext);
-    int w = 0, h = 0;
-    SDL_GetWindowSize(window.windowHandle, &w, &h);
-    EXPECT_EQ(w, 800);
-    EXPECT_EQ(h, 600);
-    EXPECT_EQ(window.visible, 1);
-    EXPECT_EQ(window.fullScreen, 0);
-    EXPECT_TRUE(std::all_of(keys.begin(), keys.end(), [](auto k) { return k == 0; }));
-    EXPECT_EQ(activeFrameTarget(), nullptr);
-    EXPECT_EQ(viewport(), (std::vector<GLint>{0, 0, 800, 600}));
-    expectPerspective(800.0 / 600.0);
-}
-
 TEST_F(DemoWindowTest, FullScreenDrawsIntoTheDemoSizedPicture) {
     ASSERT_TRUE(create(1));
     ASSERT_EQ(window.fullScreen, 1);

@@ -6,12 +6,13 @@
 #include <array>
 #include <cstdlib>
 #include <cstring>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "model/obj_model.h"
-#include "support/model_fixture.h"
+#include "support/mp3_tools.h"
 
 namespace {
 
@@ -50,8 +51,45 @@ std::string describe(const ObjModel& m) {
     return out.str();
 }
 
+// What every load must leave: triangle numbers 0 .. count - 1 shared out among the groups,
+// each once; "default" last; every reference inside its array.
+void expectObjModelConsistent(const ObjModel& m) {
+    std::multiset<int32_t> numbers;
+    uint32_t groups = 0;
+    const ObjGroup* last = nullptr;
+    for (const ObjGroup* g = m.groups; g != nullptr; g = g->next, ++groups) {
+        last = g;
+        EXPECT_LE(g->triangleCount, g->triangleCapacity);
+        numbers.insert(g->triangleIndices, g->triangleIndices + g->triangleCount);
+    }
+    EXPECT_EQ(groups, m.groupCount);
+    ASSERT_NE(last, nullptr);
+    EXPECT_STREQ(last->name, "default");
+    ASSERT_EQ(numbers.size(), m.triangleCount);
+    int32_t expected = 0;
+    for (const int32_t n : numbers) {
+        EXPECT_EQ(n, expected++);
+    }
+    for (uint32_t i = 0; i < m.triangleCount; ++i) {
+        for (int k = 0; k < 3; ++k) {
+            EXPECT_GE(m.triangles[i].vertexIndex[k], 1);
+            EXPECT_LE(m.triangles[i].vertexIndex[k], static_cast<int32_t>(m.vertexCount));
+            if (m.texCoordCount > 0) { // otherwise texture numbers are never read
+                EXPECT_GE(m.triangles[i].texCoordIndex[k], 0);
+                EXPECT_LE(m.triangles[i].texCoordIndex[k], static_cast<int32_t>(m.texCoordCount));
+            }
+        }
+    }
+}
+
 const std::string kFour = "v 0 0 0\nv 1 0 0\nv 1 1 0\nv 0 1 0\n";
 const std::string kFourVt = kFour + "vt 0 0\nvt 1 0\nvt 1 1\nvt 0 1\n";
+// Two groups of v/t/n faces.
+const std::string kTwoGroups = kFourVt + "vn 0 0 1\nvn 0 0 1\nvn 0 0 1\nvn 0 0 1\ng north\n" +
+                               "f 1/1/1 2/2/2 3/3/3 4/4/4\ng south\nf 1/1/1 3/3/3 4/4/4\n";
+std::string fileWith(const std::string& name, const std::string& text) {
+    return writeTempFile(name, std::vector<unsigned char>(text.begin(), text.end()));
+}
 // The counting pass skips the rest of a v line; the filling pass reads numbers across the
 // newline and so meets tokens the counting pass never saw.
 const std::string kShortV = "v 0 0 0\nv 1 0 0\nv 0 1\n";
@@ -155,7 +193,7 @@ void* failingAllocate(size_t bytes) {
 }
 
 TEST(ObjLoad, RunningOutOfMemoryAnywhereLeavesAnEmptyModel) {
-    const std::string path = writeTempFile("oom.obj", sphereObjText(1.0f, 4, 5));
+    const std::string path = fileWith("oom.obj", kTwoGroups);
     Loaded reference;
     ASSERT_EQ(loadObjModel(reference.model, path.c_str()), 1);
     setObjAllocator(failingAllocate);
@@ -184,8 +222,8 @@ TEST(ObjLoad, UnopenableUnreadableEmptyAndReloadedFiles) {
     EXPECT_EQ(loadObjModel(l.model, "/nonexistent/quorlith/model.obj"), 0);
     EXPECT_EQ(std::memcmp(&before, &l.model, sizeof before), 0); // left as it was
 
-    const std::string first = writeTempFile("first.obj", sphereObjText(1.0f, 3, 4));
-    const std::string empty = writeTempFile("empty.obj", "");
+    const std::string first = fileWith("first.obj", kTwoGroups);
+    const std::string empty = fileWith("empty.obj", "");
     const std::string folder = first.substr(0, first.rfind('/'));
     EXPECT_EQ(loadObjModel(l.model, folder.c_str()), 0); // opens but cannot be read: emptied
     EXPECT_EQ(describe(l.model), "| | v0 vn0 vt0");
