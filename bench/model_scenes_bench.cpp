@@ -10,7 +10,7 @@
 #include "scenes/scenes.h"
 #include "scenes/swirling_sea.h"
 #include "scenes/toolkit.h"
-#include "support/model_fixture.h"
+#include "scene_setup.h"
 #include "support/offscreen_gl.h"
 
 namespace {

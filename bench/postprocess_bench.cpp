@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <string>
 
-#include "render/postprocess_pass.h"
+#include "postprocess_pass.h"
 #include "shader/glsl_shaders.h"
 #include "support/offscreen_gl.h"
 

@@ -4,7 +4,7 @@
 
 #include <cstdio>
 
-#include "render/sprite_scenes_gl.h"
+#include "sprite_scenes_gl.h"
 #include "scenes/scenes.h"
 #include "scenes/toolkit.h"
 #include "support/offscreen_gl.h"

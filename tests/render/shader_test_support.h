@@ -1,62 +1,31 @@
 // Helpers shared by the shader module's tests: a capture of what reaches standard output, a
-// recorder for message boxes and a scratch folder for shader files.
+// recorder for message boxes and shader files to build programs from.
 #pragma once
 
-#include <sys/stat.h>
-#include <unistd.h>
+#include <gtest/gtest.h>
 
-#include <cstdio>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <iostream>
 #include <string>
 #include <vector>
 
-// Sends file descriptor 1 into a temporary file until finish() or destruction. written() shows
-// what has actually reached the descriptor, so text still buffered in the stream is not in it.
+#include "support/mp3_tools.h"
+
+// What reaches standard output between construction and finish() (or destruction).
 class StdoutCapture {
   public:
-    StdoutCapture() {
-        std::cout.flush();
-        std::fflush(stdout);
-        file_ = std::tmpfile();
-        saved_ = dup(1);
-        dup2(fileno(file_), 1);
-    }
+    StdoutCapture() { ::testing::internal::CaptureStdout(); }
     ~StdoutCapture() { finish(); }
     StdoutCapture(const StdoutCapture&) = delete;
     StdoutCapture& operator=(const StdoutCapture&) = delete;
-
-    std::string written() const {
-        if (file_ == nullptr) {
-            return text_;
-        }
-        struct stat status {};
-        fstat(fileno(file_), &status);
-        std::string text(static_cast<size_t>(status.st_size), '\0');
-        const ssize_t got = pread(fileno(file_), text.data(), text.size(), 0);
-        text.resize(got > 0 ? static_cast<size_t>(got) : 0);
-        return text;
-    }
-
-    // Flushes the streams, restores standard output and returns everything written.
     std::string finish() {
-        if (file_ != nullptr) {
-            std::cout.flush();
-            std::fflush(stdout);
-            text_ = written();
-            dup2(saved_, 1);
-            close(saved_);
-            std::fclose(file_);
-            file_ = nullptr;
+        if (capturing_) {
+            text_ = ::testing::internal::GetCapturedStdout();
+            capturing_ = false;
         }
         return text_;
     }
 
   private:
-    std::FILE* file_ = nullptr;
-    int saved_ = -1;
+    bool capturing_ = true;
     std::string text_;
 };
 
@@ -69,33 +38,9 @@ inline void recordBox(const char* text) {
     shownBoxes().emplace_back(text);
 }
 
-// A fresh folder under the system's temporary directory, removed with its files.
-class ScratchDir {
-  public:
-    ScratchDir() : path_((std::filesystem::temp_directory_path() / "shaderXXXXXX").string()) {
-        mkdtemp(path_.data());
-    }
-    ~ScratchDir() {
-        std::error_code ignored;
-        std::filesystem::remove_all(path_, ignored);
-    }
-    ScratchDir(const ScratchDir&) = delete;
-    ScratchDir& operator=(const ScratchDir&) = delete;
-
-    // Writes the bytes as they are and returns the file's path.
-    std::string write(const std::string& name, const std::string& bytes) const {
-        std::ofstream(pathOf(name), std::ios::binary) << bytes;
-        return pathOf(name);
-    }
-    std::string pathOf(const std::string& name) const { return path_ + "/" + name; }
-
-  private:
-    std::string path_;
-};
-
-// The post-process shaders as the build copies them beside the executable.
-inline std::string builtShaderPath(const char* name) {
-    return std::string(QUORLITH_BUILD_DIR) + "/data/shaders/" + name;
+// Writes a shader file into this process's temporary folder (tempPath) and returns its path.
+inline std::string shaderFile(const std::string& name, const std::string& text) {
+    return writeTempFile(name, std::vector<unsigned char>(text.begin(), text.end()));
 }
 
 // Sources the tests build programs from.

@@ -1,40 +1,23 @@
 // PNG files through loadTexture into a real GL context (llvmpipe): the texels, levels and
 // parameters GL ends up holding.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cmath>
-#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "gfx/gl.h"
+#include "support/mp3_tools.h"
 #include "support/offscreen_gl.h"
 #include "support/test_png.h"
 #include "timeline/texture_loader.h"
 
 namespace {
 
-namespace fs = std::filesystem;
-
-const std::string kSuiteDir = QUORLITH_TEST_DATA_DIR "/pngsuite";
-
 class TextureUpload : public ::testing::Test {
   protected:
-    void SetUp() override {
-        ASSERT_TRUE(gl_.ok()) << gl_.error();
-        fs::create_directories(dir_);
-    }
-    void TearDown() override { fs::remove_all(dir_); }
-
-    std::string write(const std::string& name, const std::vector<uint8_t>& bytes) {
-        const std::string path = (dir_ / name).string();
-        EXPECT_TRUE(writeTestFile(path, bytes));
-        return path;
-    }
-
+    void SetUp() override { ASSERT_TRUE(gl_.ok()) << gl_.error(); }
     OffscreenGl gl_;
-    fs::path dir_ = fs::temp_directory_path() / ("quorlith_upload_" + std::to_string(getpid()));
 };
 
 GLint levelParameter(int level, GLenum name) {
@@ -94,7 +77,7 @@ TEST_F(TextureUpload, TopRowFirstWithRepeatNearestAndTheWholeChain) {
                                        50,  60, 70,  70,  80,  91, //
                                        200, 0,  0,   0,   200, 0,  //
                                        0,   0,  200, 255, 255, 255};
-    const std::string path = write("rgb.png", encodeRgbPng(2, 4, rows));
+    const std::string path = writeTempFile("rgb.png", encodeRgbPng(2, 4, rows));
     glPixelStorei(GL_UNPACK_ALIGNMENT, 8);
     const GLuint texture = loadTexture(path.c_str());
     expectTexture(texture, {2, 4, 3, rows});
@@ -105,68 +88,6 @@ TEST_F(TextureUpload, TopRowFirstWithRepeatNearestAndTheWholeChain) {
     const GLuint second = loadTexture(path.c_str());
     EXPECT_NE(second, texture);
     EXPECT_EQ(integer(GL_TEXTURE_BINDING_2D), static_cast<GLint>(second));
-}
-
-// Real files of many kinds, under VIEWING_GAMMA=2.2 (screen gamma 1.0, which cancels their
-// gAMA of 1.0): GL holds the reference decode, with alpha only where the file has it, and a
-// side that is not a power of two (35) resampled to the next power.
-TEST_F(TextureUpload, SuiteFilesKeepTheirPixelsAndAlphaOnlyWhereTheFileHasIt) {
-    const ScopedViewingGamma env("2.2");
-    struct Case {
-        const char* name;
-        int side;
-        int channels;
-    };
-    for (const Case& c :
-         {Case{"basn0g08", 32, 3}, Case{"basn0g01", 32, 3}, Case{"basn3p08", 32, 3},
-          Case{"basi2c08", 32, 3}, Case{"basn2c16", 32, 3}, Case{"basn4a08", 32, 4},
-          Case{"basn6a16", 32, 4}, Case{"basi6a08", 32, 4}, Case{"tbbn3p08", 32, 4},
-          Case{"tbrn2c08", 32, 4}, Case{"tbbn0g04", 32, 4}, Case{"s35n3p04", 64, 3}}) {
-        SCOPED_TRACE(c.name);
-        // The reference, sampled under each texel's centre, without alpha where GL has none.
-        const std::vector<uint8_t> rgba = readTestFile(kSuiteDir + "/ref/" + c.name + ".rgba");
-        const int size = static_cast<int>(std::lround(std::sqrt(rgba.size() / 4)));
-        DecodedImage level0{c.side, c.side, c.channels, {}};
-        for (int y = 0; y < c.side; ++y) {
-            for (int x = 0; x < c.side; ++x) {
-                const int sx = (2 * x + 1) * size / (2 * c.side);
-                const int sy = (2 * y + 1) * size / (2 * c.side);
-                const size_t at = (static_cast<size_t>(sy) * size + sx) * 4;
-                level0.pixels.insert(level0.pixels.end(), rgba.begin() + at,
-                                     rgba.begin() + at + c.channels);
-            }
-        }
-        expectTexture(loadTexture((kSuiteDir + "/" + c.name + ".png").c_str()), level0);
-    }
-}
-
-TEST_F(TextureUpload, MissingOrBrokenFilesGiveZeroWithoutAMessage) {
-    std::vector<std::string> paths = {(dir_ / "missing.png").string(), dir_.string()};
-    for (const auto& entry : fs::directory_iterator(kSuiteDir)) {
-        if (entry.path().filename().string()[0] == 'x') {
-            paths.push_back(entry.path().string());
-        }
-    }
-    const std::vector<uint8_t> good = readTestFile(kSuiteDir + "/basn2c08.png");
-    paths.push_back(write("truncated.png", {good.begin(), good.begin() + good.size() / 2}));
-    paths.push_back(write("empty.png", {}));
-    std::vector<uint8_t> huge = pngStart(100000, 100000, 8, PNG_COLOR_TYPE_RGB);
-    appendPngChunk(huge, "IEND", {});
-    paths.push_back(write("huge.png", huge));
-    ASSERT_EQ(paths.size(), 19u); // with the suite's 14 corrupt files
-
-    GLuint bound = 0;
-    glGenTextures(1, &bound);
-    glBindTexture(GL_TEXTURE_2D, bound);
-    testing::internal::CaptureStdout();
-    testing::internal::CaptureStderr();
-    for (const std::string& path : paths) {
-        EXPECT_EQ(loadTexture(path.c_str()), 0u) << path;
-    }
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
-    EXPECT_EQ(integer(GL_TEXTURE_BINDING_2D), static_cast<GLint>(bound));
-    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 }
 
 } // namespace

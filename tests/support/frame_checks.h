@@ -17,12 +17,8 @@ struct Frame {
         const uint8_t* p = at(x, y);
         return p[0] + p[1] + p[2];
     }
-    // Largest r + g + b inside [x0, x1) x [y0, y1).
-    int maxBrightness(int x0, int y0, int x1, int y1) const;
     // Number of pixels inside the rectangle brighter than threshold (r + g + b).
     int countBrighter(int x0, int y0, int x1, int y1, int threshold) const;
-    // Mean absolute difference per channel against another frame of the same size.
-    double meanDifference(const Frame& other) const;
 };
 
 // The frame shrunk by `factor` in both directions, each pixel the rounded mean of its block.

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <png.h>
+#include <zlib.h>
 
 #include <cstdint>
 #include <cstdlib>
@@ -41,14 +42,8 @@ inline void appendPngChunk(std::vector<uint8_t>& out, const char* type,
     std::vector<uint8_t> typed(type, type + 4);
     typed.insert(typed.end(), data.begin(), data.end());
     out.insert(out.end(), typed.begin(), typed.end());
-    uint32_t crc = ~0u;
-    for (const uint8_t byte : typed) {
-        crc ^= byte;
-        for (int bit = 0; bit < 8; ++bit) {
-            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
-        }
-    }
-    appendBigEndian(out, ~crc);
+    appendBigEndian(out,
+                    static_cast<uint32_t>(crc32(0, typed.data(), static_cast<uInt>(typed.size()))));
 }
 
 // The signature and an IHDR chunk for width x height with the given depth and colour type.

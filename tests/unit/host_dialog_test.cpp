@@ -1,28 +1,10 @@
-// The start dialog's layout, its mouse and keyboard handling, and what "OK" leaves in the
-// window record.
+// The start dialog's mouse and keyboard handling beyond plain clicks (which the end-to-end
+// test makes on the real dialog).
 #include <gtest/gtest.h>
-
-#include <array>
 
 #include "host/start_dialog.h"
 
 namespace {
-
-std::array<int, 4> rect(const DialogRect& r) {
-    return {r.x, r.y, r.width, r.height};
-}
-
-TEST(StartDialogLayout, PixelsOfTheDialogUnitsShowThePictureWhole) {
-    const StartDialogLayout layout = startDialogLayout();
-    EXPECT_EQ(rect(layout.client), (std::array<int, 4>{0, 0, 572, 248}));
-    EXPECT_EQ(rect(layout.picture), (std::array<int, 4>{0, 0, 488, 246}));
-    EXPECT_EQ(rect(layout.fullScreen), (std::array<int, 4>{488, 0, 83, 26}));
-    EXPECT_EQ(rect(layout.ok), (std::array<int, 4>{488, 28, 83, 88}));
-    EXPECT_EQ(rect(layout.exit), (std::array<int, 4>{488, 118, 83, 128}));
-    // Inside its one-pixel border.
-    EXPECT_GE(layout.picture.width - 2, kStartPictureWidth);
-    EXPECT_GE(layout.picture.height - 2, kStartPictureHeight);
-}
 
 class DialogMouse : public ::testing::Test {
   protected:
@@ -34,17 +16,6 @@ class DialogMouse : public ::testing::Test {
     StartDialogLayout layout = startDialogLayout();
     StartDialogState state;
 };
-
-TEST_F(DialogMouse, FullScreenTogglesOkAndExitEndTheDialog) {
-    EXPECT_FALSE(state.fullScreenChecked);
-    EXPECT_EQ(click(layout.fullScreen), DialogOutcome::Open);
-    EXPECT_TRUE(state.fullScreenChecked);
-    EXPECT_EQ(state.focus, DialogControl::FullScreen);
-    EXPECT_EQ(click(layout.fullScreen), DialogOutcome::Open);
-    EXPECT_FALSE(state.fullScreenChecked);
-    EXPECT_EQ(click(layout.ok), DialogOutcome::Ok);
-    EXPECT_EQ(click(layout.exit), DialogOutcome::Exit);
-}
 
 TEST_F(DialogMouse, ReleasedOutsideThePressedButtonDoesNothing) {
     dialogMouseDown(state, layout, 500, 150); // inside "Exit"
@@ -101,34 +72,6 @@ TEST(DialogKeys, EnterIsOkUnlessExitHasTheFocusAndEscLeavesItOpen) {
         EXPECT_EQ(key(state, k), DialogOutcome::Open) << k;
     }
     EXPECT_EQ(key(state, SDLK_F4, KMOD_LALT), DialogOutcome::Open);
-}
-
-TEST(StartChoice, DefaultsAreFullScreenAndOkSetsTheWindowRecord) {
-    ApplicationInfo app{};
-    KeyState keys;
-    keys.fill(1);
-    DemoWindow window{};
-    window.visible = 1;
-    fillDemoRecords(app, "/opt/q/", keys, window);
-    EXPECT_STREQ(app.windowClassName, "OpenGL");
-    EXPECT_STREQ(app.instanceHandle, "/opt/q/");
-    EXPECT_EQ(keys[vk::Escape], 0);
-    EXPECT_EQ(window.keyState, &keys);
-    EXPECT_EQ(window.appInfo, &app);
-    EXPECT_STREQ(window.title, "Quorlith Engine");
-    EXPECT_EQ(window.fullScreen, 1);
-    EXPECT_EQ(window.visible, 0);
-
-    window.width = 1;
-    window.height = 2;
-    window.colorBits = 16;
-    applyStartChoice(window, true);
-    EXPECT_EQ(window.fullScreen, 1);
-    applyStartChoice(window, false);
-    EXPECT_EQ(window.fullScreen, 0);
-    EXPECT_EQ(window.width, 800);
-    EXPECT_EQ(window.height, 600);
-    EXPECT_EQ(window.colorBits, 32);
 }
 
 } // namespace

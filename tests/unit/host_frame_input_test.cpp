@@ -123,15 +123,6 @@ TEST_F(FrameInput, ATapSeeksOnceAndAPictureDelayMovesTheHeardPositionByTheSeek) 
     setPictureDelayMs(0);
 }
 
-TEST_F(FrameInput, TitleShowsThePreviousFramesTimeEveryFrame) {
-    for (const auto& [ms, title] : {std::pair{0, "0.000000"}, std::pair{12345, "12.345000"},
-                                    std::pair{150000, "150.000000"}}) {
-        startAt(ms);
-        updateFrameInput(16);
-        EXPECT_EQ(currentTitle(), std::string("Quorlith Engine - Time: ") + title);
-    }
-}
-
 TEST_F(FrameInput, EscQuitsAndF1PostsTheToggleWhichFlipsThePreferenceAndQuits) {
     demoRunning = 1;
     startAt(5000);

@@ -91,30 +91,6 @@ void expectPerspective(double aspect) {
     EXPECT_EQ(mode, GL_MODELVIEW);
 }
 
-TEST_F(DemoWindowTest, WindowedClientAreaContextAndView) {
-    ASSERT_TRUE(create(0));
-    EXPECT_EQ(SDL_GL_GetCurrentContext(), window.glContext);
-    int w = 0, h = 0;
-    SDL_GetWindowSize(window.windowHandle, &w, &h);
-    EXPECT_EQ(w, 800);
-    EXPECT_EQ(h, 600);
-    EXPECT_EQ(window.visible, 1);
-    EXPECT_EQ(window.fullScreen, 0);
-    EXPECT_TRUE(std::all_of(keys.begin(), keys.end(), [](auto k) { return k == 0; }));
-    EXPECT_EQ(activeFrameTarget(), nullptr);
-    EXPECT_EQ(viewport(), (std::vector<GLint>{0, 0, 800, 600}));
-    expectPerspective(800.0 / 600.0);
-    // (The offscreen driver's surface is single-buffered; the depth buffer is real.)
-    int depth = 0, profile = 0;
-    SDL_GL_GetAttribute(SDL_GL_DEPTH_SIZE, &depth);
-    SDL_GL_GetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, &profile);
-    EXPECT_GE(depth, 16);
-    EXPECT_NE(profile, SDL_GL_CONTEXT_PROFILE_CORE);
-    glBegin(GL_TRIANGLES); // immediate mode works in this context
-    glEnd();
-    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
-}
-
 TEST_F(DemoWindowTest, FullScreenDrawsIntoTheDemoSizedPicture) {
     ASSERT_TRUE(create(1));
     ASSERT_EQ(window.fullScreen, 1);

@@ -38,26 +38,6 @@ TEST(Schedule, ScenesAtAndAroundEveryBound) {
     EXPECT_EQ(sceneNameAtMs(-300), "none");
 }
 
-TEST(Schedule, BackgroundsActiveAtATime) {
-    auto active = [](float t) {
-        std::string names;
-        for (const BackgroundEntry& b : backgroundSchedule()) {
-            if (b.window.contains(t)) {
-                names += std::to_string(b.textureIndex) + (b.scrolling ? "s " : " ");
-            }
-        }
-        return names;
-    };
-    EXPECT_EQ(active(0.0f), "");
-    EXPECT_EQ(active(40.0f), "0 1s ");
-    EXPECT_EQ(active(78.0f), "0 ");
-    EXPECT_EQ(active(180.0f), "3 ");
-    EXPECT_EQ(active(demoTimeFromPositionMs(170000)), "3 ");
-    EXPECT_EQ(active(250.0f), "0 ");
-    EXPECT_EQ(active(300.0f), "");
-    EXPECT_EQ(active(310.0f), "");
-}
-
 // At every cut the screen is fully black, so no cut is ever seen.
 TEST(Fades, EveryCutHappensUnderFullBlack) {
     for (float cut :
@@ -78,12 +58,6 @@ TEST(Fades, AlphaOverTheWindow) {
     EXPECT_LT(fadeWindowAlpha(-5, 7, -5), 0.0f);
     EXPECT_FLOAT_EQ(fadeWindowAlpha(288, 300, 289), 0.5f);
     EXPECT_FLOAT_EQ(fadeWindowAlpha(288, 300, 295), 1.0f);
-}
-
-TEST(Credits, RiseFortyFivePixelsPerSecond) {
-    EXPECT_FLOAT_EQ(creditsTop(289, 290), 655.0f);
-    EXPECT_FLOAT_EQ(creditsTop(289, 325), -920.0f);
-    EXPECT_NEAR(creditsTop(289, 291.2222f), 600.0f, 0.01f);
 }
 
 } // namespace

@@ -1,5 +1,6 @@
-// Writers for the data set's image files: PNG (own deflate, so the bytes do not depend on the
-// zlib build) and the 24-bit BMP of the start dialog.
+// Writers for the data set's image files: PNG through libpng and the 24-bit BMP of the start
+// dialog through SDL. The compressed bytes may differ between zlib builds; what the files hold
+// does not.
 #pragma once
 
 #include <array>
@@ -23,13 +24,10 @@ struct PngImage {
     int gamma = 0;                               // gAMA value x 100000, 0 writes no chunk
 };
 
-// zlib stream (deflate with fixed Huffman codes and greedy LZ77 matching).
-std::vector<uint8_t> zlibCompress(const std::vector<uint8_t>& data);
-uint32_t crc32(const uint8_t* data, size_t size, uint32_t crc = 0);
-
+// The PNG file's bytes; empty when libpng fails.
 std::vector<uint8_t> encodePng(const PngImage& image);
-// Writes rows top first as a bottom-up 24-bit BI_RGB bitmap; rgb holds width*height*3 bytes.
-std::vector<uint8_t> encodeBmp24(int width, int height, const std::vector<uint8_t>& rgb);
+// Writes a 24-bit bitmap; rgb holds width*height*3 bytes, rows top first.
+bool writeBmp24(const std::string& path, int width, int height, const std::vector<uint8_t>& rgb);
 
 bool writeFile(const std::string& path, const std::vector<uint8_t>& bytes);
 

@@ -81,9 +81,8 @@ bool writePicture(const fs::path& dataDir) {
     if (!makeDir(dataDir)) {
         return false;
     }
-    return writeFile(
-        (dataDir / "start.bmp").string(),
-        encodeBmp24(kStartWidth, kStartHeight, makeStartPicture(kStartWidth, kStartHeight)));
+    return writeBmp24((dataDir / "start.bmp").string(), kStartWidth, kStartHeight,
+                      makeStartPicture(kStartWidth, kStartHeight));
 }
 
 bool writeMusic(const fs::path& dataDir) {

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "gfx/gl.h"
-#include "support/model_fixture.h"
+#include "scene_setup.h"
 
 namespace sprite_scenes_gl {
 

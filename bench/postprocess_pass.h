@@ -1,4 +1,4 @@
-// The post-process pass as the frame composer runs it, for the render test and the benchmark:
+// The post-process pass as the frame composer runs it, for the benchmark:
 // a test picture drawn into the 512 x 512 corner, then the demo's own render target pass
 // (copy, stretched over 800 x 600), plain or through a program with its four uniforms.
 #pragma once
