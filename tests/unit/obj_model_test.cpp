@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <set>
 #include <sstream>
 #include <string>
@@ -13,6 +14,10 @@
 
 #include "model/obj_model.h"
 #include "support/mp3_tools.h"
+
+#if QUORLITH_HAVE_TINYOBJLOADER
+#include <tiny_obj_loader.h>
+#endif
 
 namespace {
 
@@ -234,6 +239,73 @@ TEST(ObjLoad, UnopenableUnreadableEmptyAndReloadedFiles) {
     EXPECT_EQ(describe(l.model), "default{} | | v0 vn0 vt0");
     ASSERT_NE(l.model.vertices, nullptr); // slot 0 only
     expectObjModelConsistent(l.model);
+}
+
+// Every public file, valid or broken, loads without fault and keeps its references inside
+// its arrays; where a file keeps to the subset (positive references in range, convex
+// polygons), the counts and values agree with an independent reader, as they do on the four
+// data-set models.
+TEST(ObjPublicFiles, LoadWithinTheirArraysAndAgreeWithAnIndependentReader) {
+    namespace fs = std::filesystem;
+    const fs::path corpus = fs::path(QUORLITH_TEST_DATA_DIR) / "obj";
+    int files = 0;
+    for (const fs::directory_entry& entry : fs::directory_iterator(corpus)) {
+        if (entry.path().extension() != ".obj") {
+            continue;
+        }
+        ++files;
+        SCOPED_TRACE(entry.path().string());
+        ObjModel m{};
+        ASSERT_EQ(loadObjModel(m, entry.path().c_str()), 1);
+        for (uint32_t t = 0; t < m.triangleCount; ++t) {
+            for (int k = 0; k < 3; ++k) {
+                ASSERT_GE(m.triangles[t].vertexIndex[k], 1);
+                ASSERT_LE(uint32_t(m.triangles[t].vertexIndex[k]), m.vertexCount);
+                ASSERT_LE(uint32_t(m.triangles[t].texCoordIndex[k]), m.texCoordCount);
+            }
+        }
+        freeObjModel(m);
+    }
+    EXPECT_GE(files, 40);
+#if QUORLITH_HAVE_TINYOBJLOADER
+    std::vector<fs::path> agreeing;
+    for (const char* name :
+         {"cube.obj", "cube-vertex-w-component.obj", "catmark_torus_creases0.obj", "issue-138.obj",
+          "issue-161-inconsistent-f.obj", "issue-162-smoothing-group.obj",
+          "issue-295-trianguation-failure.obj", "map-bump.obj", "usemtl-issue-104.obj",
+          "smoothing-group-two-squares.obj", "leading-decimal-dot-issue-201.obj",
+          "leading-zero-in-exponent-notation-issue-210.obj"}) {
+        agreeing.push_back(corpus / name);
+    }
+    for (const char* name : {"manet2.obj", "manet.obj", "blob1.obj", "sea1.obj"}) {
+        agreeing.push_back(fs::path(QUORLITH_BUILD_DIR) / "data" / "3d" / name);
+    }
+    for (const fs::path& path : agreeing) {
+        SCOPED_TRACE(path.string());
+        tinyobj::ObjReaderConfig config;
+        config.mtl_search_path = "/nonexistent";
+        tinyobj::ObjReader reader;
+        ASSERT_TRUE(reader.ParseFromFile(path.string(), config)) << reader.Error();
+        const tinyobj::attrib_t& a = reader.GetAttrib();
+        size_t triangles = 0;
+        for (const tinyobj::shape_t& shape : reader.GetShapes()) {
+            triangles += shape.mesh.num_face_vertices.size();
+        }
+        ObjModel m{};
+        ASSERT_EQ(loadObjModel(m, path.c_str()), 1);
+        EXPECT_EQ(m.vertexCount, a.vertices.size() / 3);
+        EXPECT_EQ(m.normalCount, a.normals.size() / 3);
+        EXPECT_EQ(m.texCoordCount, a.texcoords.size() / 2);
+        EXPECT_EQ(m.triangleCount, triangles);
+        for (size_t i = 0; i < a.vertices.size() && i / 3 < m.vertexCount; ++i) {
+            ASSERT_FLOAT_EQ(m.vertices[i / 3 + 1][i % 3], a.vertices[i]) << "v " << i / 3;
+        }
+        for (size_t i = 0; i < a.texcoords.size() && i / 2 < m.texCoordCount; ++i) {
+            ASSERT_FLOAT_EQ(m.texCoords[i / 2 + 1][i % 2], a.texcoords[i]) << "vt " << i / 2;
+        }
+        freeObjModel(m);
+    }
+#endif
 }
 
 } // namespace
