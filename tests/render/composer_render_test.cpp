@@ -14,6 +14,7 @@
 #include "scenes/toolkit.h"
 #include "shader/glsl_shaders.h"
 #include "support/frame_checks.h"
+#include "support/mp3_tools.h"
 #include "support/offscreen_gl.h"
 #include "timeline/composer.h"
 #include "timeline/startup.h"
@@ -68,7 +69,7 @@ TEST_F(ComposerRender, StartUpFillsTheTextureSlots) {
 // multiplies by white and leaves the picture as it was.
 TEST_F(ComposerRender, MissingTextureLeavesItsSlotEmpty) {
     namespace fs = std::filesystem;
-    const fs::path partial = fs::temp_directory_path() / "quorlith-missing-texture";
+    const fs::path partial = tempPath("missing-texture");
     fs::remove_all(partial);
     fs::create_directories(partial);
     fs::copy(kDataDir + "/textures", partial / "textures", fs::copy_options::recursive);
