@@ -28,18 +28,7 @@ class ComposerRender : public ::testing::Test {
     static void SetUpTestSuite() {
         gl = new OffscreenGl();
         ASSERT_TRUE(gl->ok()) << gl->error();
-        setGlProcLookup(OffscreenGl::lookup);
-        setClockSource(ClockSource::Manual);
-        setDataDirectory(kDataDir);
-        resetDemoRand();
-        // The perspective the window sets up, then the whole start-up.
-        glViewport(0, 0, 800, 600);
-        glMatrixMode(GL_PROJECTION);
-        glLoadIdentity();
-        gluPerspective(45.0, 800.0 / 600.0, 1.0, 100.0);
-        glMatrixMode(GL_MODELVIEW);
-        glLoadIdentity();
-        initializeDemo();
+        OffscreenGl::startDemoHere(kDataDir);
     }
     static void TearDownTestSuite() {
         delete gl;

@@ -66,17 +66,7 @@ class ReferenceFrames : public ::testing::Test {
         std::string reason;
         ASSERT_TRUE(createFrameTarget(target, 800, 600, &reason)) << reason;
         bindFrameTarget(target);
-        setGlProcLookup(OffscreenGl::lookup);
-        setClockSource(ClockSource::Manual);
-        setDataDirectory(std::string(QUORLITH_BUILD_DIR) + "/data");
-        resetDemoRand();
-        glViewport(0, 0, 800, 600);
-        glMatrixMode(GL_PROJECTION);
-        glLoadIdentity();
-        gluPerspective(45.0, 800.0 / 600.0, 1.0, 100.0);
-        glMatrixMode(GL_MODELVIEW);
-        glLoadIdentity();
-        initializeDemo();
+        OffscreenGl::startDemoHere(std::string(QUORLITH_BUILD_DIR) + "/data");
         postProcess = PostProcessProgram;
     }
     static void TearDownTestSuite() {

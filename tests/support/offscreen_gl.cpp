@@ -8,8 +8,12 @@
 #include <dlfcn.h>
 #include <link.h>
 
+#include "audio/music.h"
 #include "gfx/gl.h"
 #include "host/gl_lookup.h"
+#include "scenes/toolkit.h"
+#include "shader/glsl_shaders.h"
+#include "timeline/startup.h"
 
 // Without this, closing the last context unloads the driver, and LeakSanitizer can no longer
 // tell the driver's own process-lifetime allocations from ours.
@@ -75,4 +79,18 @@ std::vector<uint8_t> OffscreenGl::readPixels() const {
 
 void* OffscreenGl::lookup(const char* name) {
     return lookUpGlEntryPoint(name);
+}
+
+void OffscreenGl::startDemoHere(const std::string& dataDirectory) {
+    setGlProcLookup(lookup);
+    setClockSource(ClockSource::Manual);
+    setDataDirectory(dataDirectory);
+    resetDemoRand();
+    glViewport(0, 0, 800, 600);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    gluPerspective(45.0, 800.0 / 600.0, 1.0, 100.0);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    initializeDemo();
 }

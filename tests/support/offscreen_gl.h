@@ -26,6 +26,9 @@ class OffscreenGl {
     int width() const { return width_; }
     int height() const { return height_; }
     static void* lookup(const char* name);
+    // The demo's whole start-up in this context, as the window runs it (its perspective
+    // first), on the clock set by hand, with the data set in dataDirectory.
+    static void startDemoHere(const std::string& dataDirectory);
 
   private:
     SDL_Window* window_ = nullptr;
