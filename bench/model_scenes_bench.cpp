@@ -7,10 +7,10 @@
 #include <cmath>
 
 #include "gfx/gl.h"
+#include "scene_setup.h"
 #include "scenes/scenes.h"
 #include "scenes/swirling_sea.h"
 #include "scenes/toolkit.h"
-#include "scene_setup.h"
 #include "support/offscreen_gl.h"
 
 namespace {

@@ -4,9 +4,9 @@
 
 #include <cstdio>
 
-#include "sprite_scenes_gl.h"
 #include "scenes/scenes.h"
 #include "scenes/toolkit.h"
+#include "sprite_scenes_gl.h"
 #include "support/offscreen_gl.h"
 
 namespace {

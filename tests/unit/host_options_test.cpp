@@ -20,7 +20,8 @@ std::string parse(const std::vector<std::string>& args) {
         return "error: " + r.error;
     }
     const Options& o = r.options;
-    const char* const modes[] = {"demo", "shots", "bench", "help", "capture", "benchmark", "version"};
+    const char* const modes[] = {"demo",    "shots",     "bench",  "help",
+                                 "capture", "benchmark", "version"};
     const char* const displays[] = {"ask", "windowed", "fullscreen"};
     std::ostringstream out;
     out << modes[static_cast<int>(o.mode)] << ' ' << displays[static_cast<int>(o.display)]
