@@ -55,6 +55,10 @@ void drawFireHelixScene(float t) {
     for (int step = 0; step < kFireHelixSteps; ++step) {
         for (int strand = 0; strand < kFireHelixStrands; ++strand) {
             const FireSprite sprite = fireHelixSprite(step, strand, t);
+            // The colour's alpha clamps to 0 there: the sprite would add nothing.
+            if (sprite.alpha <= 0.0f) {
+                continue;
+            }
             glPushMatrix();
             glRotatef(sprite.turnDegrees, 0.0f, 1.0f, 0.0f);
             glColor4f(1.0f, 1.0f, 1.0f, sprite.alpha);
