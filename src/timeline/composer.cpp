@@ -45,7 +45,10 @@ void drawBackgrounds(float t) {
     }
 }
 
-void postProcess(float t) {
+// The render target's quad through the post-process program, in each of the boxes (the
+// target is copied once).
+void postProcess(float t, const PixelBox* boxes, int count) {
+    copyToRenderTarget(kRenderTargetSize);
     ShaderProgram* program = PostProcessProgram;
     if (program != nullptr) {
         program->beginUse();
@@ -54,7 +57,10 @@ void postProcess(float t) {
         program->setUniformFloat("slider2", SpectrumBuffer[kSpectrumBinForShader] * 3.0f + 0.5f);
         program->setUniformFloat("time", t);
     }
-    presentRenderTarget(kRenderTargetSize);
+    for (int i = 0; i < count; ++i) {
+        scissorTo(boxes[i]);
+        drawRenderTargetQuad();
+    }
     if (program != nullptr) {
         program->endUse();
     }
@@ -74,7 +80,15 @@ void drawFrameAt(float t) {
         scene->draw(t);
     }
     beginBetweenTheBars();
-    postProcess(t);
+    // Over no scene the credits pass passes the depth test everywhere and covers its part of
+    // the screen opaquely: the passes before it are only drawn around that part.
+    PixelBox hidden;
+    if (t > kCreditsAfter && sceneAt(t) == nullptr) {
+        hidden = creditsCover(kCreditsStart, t);
+    }
+    PixelBox boxes[4];
+    const int count = boxesBetweenTheBarsAround(hidden, boxes);
+    postProcess(t, boxes, count);
     // A fade at alpha 0 and the caption at alpha 0 leave the picture as it is: when nothing
     // else lies between them, the two overlays are drawn as one pass.
     bool between = t > kCreditsAfter || captionAlpha(kCaptionIn, kCaptionOut, t) != 0.0f;
@@ -84,11 +98,15 @@ void drawFrameAt(float t) {
     if (!between) {
         drawMultiplyOverlays(kScreenOverlayTexture, kOverlayTexture);
     } else {
-        drawMultiplyOverlay(kScreenOverlayTexture);
-        for (const FadeEntry& fade : fadeSchedule()) {
-            drawFadeWindow(fade.start, fade.end, t);
+        for (int i = 0; i < count; ++i) {
+            scissorTo(boxes[i]);
+            drawMultiplyOverlay(kScreenOverlayTexture);
+            for (const FadeEntry& fade : fadeSchedule()) {
+                drawFadeWindow(fade.start, fade.end, t);
+            }
+            drawCaption(512, 256, 128.0f, 128.0f, kTitleTexture, kCaptionIn, kCaptionOut, t);
         }
-        drawCaption(512, 256, 128.0f, 128.0f, kTitleTexture, kCaptionIn, kCaptionOut, t);
+        beginBetweenTheBars();
         if (t > kCreditsAfter) {
             drawCredits(kCreditsStart, t);
         }

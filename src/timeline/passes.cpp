@@ -1,5 +1,7 @@
 #include "timeline/passes.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstddef>
 #include <vector>
 
@@ -72,6 +74,11 @@ void setSceneViewport(int size) {
 }
 
 void presentRenderTarget(int size) {
+    copyToRenderTarget(size);
+    drawRenderTargetQuad();
+}
+
+void copyToRenderTarget(int size) {
     glBindTexture(GL_TEXTURE_2D, renderTargetTexture);
     if (size == targetStorageSize) {
         // Into the texture as it is, without making its storage anew.
@@ -80,6 +87,9 @@ void presentRenderTarget(int size) {
         glCopyTexImage2D(GL_TEXTURE_2D, 0, GL_RGB8, 0, 0, size, size, 0);
         targetStorageSize = size;
     }
+}
+
+void drawRenderTargetQuad() {
     glViewport(0, 0, static_cast<GLsizei>(kScreenWidth), static_cast<GLsizei>(kScreenHeight));
     beginBackdropProjection();
     glEnable(GL_TEXTURE_2D);
@@ -267,4 +277,47 @@ void drawLetterbox() {
     glEnd();
     glColor3f(1.0f, 1.0f, 1.0f);
     endScreenProjection();
+}
+
+PixelBox creditsCover(float startTime, float t) {
+    // The image spans x 150 to 662 and 1024 rows down from its top edge (y down); a window
+    // row y has its centre at 599.5 - y in those coordinates.
+    const double top = creditsTop(startTime, t);
+    const auto lowest = static_cast<int>(std::ceil(-423.5 - top));
+    const auto highest = static_cast<int>(std::floor(598.5 - top));
+    const int bottom = std::max(lowest, 0);
+    const int height = std::min(highest, static_cast<int>(kScreenHeight) - 1) - bottom + 1;
+    if (height <= 0) {
+        return {};
+    }
+    return {151, bottom, 510, height};
+}
+
+int boxesBetweenTheBarsAround(PixelBox hole, PixelBox boxes[4]) {
+    const int width = static_cast<int>(kScreenWidth);
+    const int low = kLetterboxBar;
+    const int high = static_cast<int>(kScreenHeight) - kLetterboxBar;
+    const int x0 = std::max(hole.x, 0);
+    const int x1 = std::min(hole.x + hole.width, width);
+    const int y0 = std::max(hole.y, low);
+    const int y1 = std::min(hole.y + hole.height, high);
+    if (x0 >= x1 || y0 >= y1) {
+        boxes[0] = {0, low, width, high - low};
+        return 1;
+    }
+    int count = 0;
+    const PixelBox around[4] = {{0, low, width, y0 - low},
+                                {0, y1, width, high - y1},
+                                {0, y0, x0, y1 - y0},
+                                {x1, y0, width - x1, y1 - y0}};
+    for (const PixelBox& box : around) {
+        if (box.width > 0 && box.height > 0) {
+            boxes[count++] = box;
+        }
+    }
+    return count;
+}
+
+void scissorTo(PixelBox box) {
+    glScissor(box.x, box.y, box.width, box.height);
 }
