@@ -29,8 +29,9 @@ void drawSpriteCloudScene(float t) {
     glDepthMask(GL_FALSE);
     glEnable(GL_BLEND);
     glBlendFunc(GL_DST_COLOR, GL_ZERO);
-    bindTableTexture(kSpriteCloudTexture);
+    beginWhiteKeyedSprites(kSpriteCloudTexture);
     drawObjModelSprites(ModelTable[kSpriteCloudModel], t);
+    endWhiteKeyedSprites();
     glDisable(GL_BLEND);
     glDepthMask(GL_TRUE);
     glPopMatrix();
