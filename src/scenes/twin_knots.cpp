@@ -61,9 +61,15 @@ void drawKnot(int count, float scale, float (*halfSize)(int, float), float t) {
     for (int i = 0; i < count; ++i) {
         addBillboard(knotPoint(i, scale), halfSize(i, t));
     }
+    // A pair wholly outside the view volume draws nothing; skipping it saves its state changes.
+    double clip[16];
+    queuedClipMatrix(clip);
     if (multitexture.available()) {
         beginPairedTextures();
         for (int i = 0; i < count; ++i) {
+            if (queuedBillboardOutsideView(i, clip)) {
+                continue;
+            }
             glColor4f(1.0f, 1.0f, 1.0f, 0.0f);
             glBlendFunc(GL_DST_COLOR, GL_ZERO);
             drawQueuedBillboard(i);
@@ -71,12 +77,18 @@ void drawKnot(int count, float scale, float (*halfSize)(int, float), float t) {
             glBlendFunc(GL_ONE, GL_ONE);
             drawQueuedBillboard(i);
         }
+        // As the last pair leaves it.
+        glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+        glBlendFunc(GL_ONE, GL_ONE);
         endQueuedDraws();
         endPairedTextures();
         return;
     }
     beginQueuedDraws();
     for (int i = 0; i < count; ++i) {
+        if (queuedBillboardOutsideView(i, clip)) {
+            continue;
+        }
         bindTableTexture(kKnotMaskTexture);
         glBlendFunc(GL_DST_COLOR, GL_ZERO);
         drawQueuedBillboard(i);
@@ -84,6 +96,8 @@ void drawKnot(int count, float scale, float (*halfSize)(int, float), float t) {
         glBlendFunc(GL_ONE, GL_ONE);
         drawQueuedBillboard(i);
     }
+    bindTableTexture(kKnotGlowTexture);
+    glBlendFunc(GL_ONE, GL_ONE);
     endQueuedDraws();
 }
 
