@@ -136,10 +136,10 @@ bool quadOutsideView(const Vec3 corners[4], const double clip[16]) {
     return false;
 }
 
-void queuedClipMatrix(double clip[16]) {
+namespace {
+void clipMatrix(const float m[16], double clip[16]) {
     float projection[16];
     glGetFloatv(GL_PROJECTION_MATRIX, projection);
-    const float* m = batch().matrix;
     for (int col = 0; col < 4; ++col) {
         for (int row = 0; row < 4; ++row) {
             double sum = 0.0;
@@ -149,6 +149,19 @@ void queuedClipMatrix(double clip[16]) {
             clip[col * 4 + row] = sum;
         }
     }
+}
+} // namespace
+
+void queuedClipMatrix(double clip[16]) {
+    clipMatrix(batch().matrix, clip);
+}
+
+bool billboardOutsideView(Vec3 centre, float halfSize) {
+    float m[16];
+    glGetFloatv(GL_MODELVIEW_MATRIX, m);
+    double clip[16];
+    clipMatrix(m, clip);
+    return quadOutsideView(billboardCorners(m, centre, halfSize).corners, clip);
 }
 
 bool queuedBillboardOutsideView(int index, const double clip[16]) {

@@ -38,4 +38,6 @@ bool quadOutsideView(const Vec3 corners[4], const double clip[16]);
 // The same for queued billboard `index`; queuedClipMatrix gives the projection times the
 // store's modelview for it.
 void queuedClipMatrix(double clip[16]);
+// The same for a drawBillboard call under the current matrices.
+bool billboardOutsideView(Vec3 centre, float halfSize);
 bool queuedBillboardOutsideView(int index, const double clip[16]);

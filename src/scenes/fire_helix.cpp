@@ -64,8 +64,11 @@ void drawFireHelixScene(float t) {
             }
             glPushMatrix();
             glRotatef(sprite.turnDegrees, 0.0f, 1.0f, 0.0f);
-            glColor4f(1.0f, 1.0f, 1.0f, sprite.alpha);
-            drawBillboard(sprite.centre, sprite.halfSize);
+            // One wholly outside the view volume draws nothing either.
+            if (!billboardOutsideView(sprite.centre, sprite.halfSize)) {
+                glColor4f(1.0f, 1.0f, 1.0f, sprite.alpha);
+                drawBillboard(sprite.centre, sprite.halfSize);
+            }
             glPopMatrix();
         }
     }
