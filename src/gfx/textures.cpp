@@ -79,6 +79,12 @@ void beginWhiteKeyedSprites(int index) {
     glAlphaFunc(GL_GREATER, 0.0f);
 }
 
+void forgetWhiteKeyedTextures() {
+    for (WhiteKeyed& slot : whiteKeyed) {
+        slot = {};
+    }
+}
+
 void endWhiteKeyedSprites() {
     glAlphaFunc(GL_ALWAYS, 0.0f);
     glDisable(GL_ALPHA_TEST);

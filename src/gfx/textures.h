@@ -21,3 +21,6 @@ void bindTableTexture(int index);
 // default texture and leaves the alpha test off. End with endWhiteKeyedSprites.
 void beginWhiteKeyedSprites(int index);
 void endWhiteKeyedSprites();
+// The copies belong to the GL context that made them: called when a context is set up, so
+// that it makes its own (texture names of another context may stand for other images).
+void forgetWhiteKeyedTextures();
