@@ -150,7 +150,73 @@ void drawMultiplyOverlay(int textureIndex) {
     endTexturedPass();
 }
 
+namespace {
+// Both overlays multiplied together once, texel by texel, rounded to the nearest level as the
+// one-pass multitexture drawing rounds their product; made at the first frame that needs it.
+struct OverlayProduct {
+    GLuint first = 0;
+    GLuint second = 0;
+    GLuint product = 0;
+};
+OverlayProduct overlayProduct;
+
+bool readLevelZero(GLuint texture, GLint& width, GLint& height, std::vector<GLubyte>& texels) {
+    glBindTexture(GL_TEXTURE_2D, texture);
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &height);
+    if (width <= 0 || height <= 0) {
+        return false;
+    }
+    texels.resize(static_cast<std::size_t>(width) * height * 4);
+    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, texels.data());
+    return true;
+}
+
+GLuint makeOverlayProduct(GLuint first, GLuint second) {
+    glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    GLint width = 0;
+    GLint height = 0;
+    GLint secondWidth = 0;
+    GLint secondHeight = 0;
+    std::vector<GLubyte> texels;
+    std::vector<GLubyte> secondTexels;
+    GLuint product = 0;
+    if (readLevelZero(first, width, height, texels) &&
+        readLevelZero(second, secondWidth, secondHeight, secondTexels) && width == secondWidth &&
+        height == secondHeight) {
+        for (std::size_t i = 0; i < texels.size(); ++i) {
+            texels[i] = static_cast<GLubyte>((texels[i] * secondTexels[i] * 2 + 255) / 510);
+        }
+        glGenTextures(1, &product);
+        glBindTexture(GL_TEXTURE_2D, product);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE,
+                     texels.data());
+    }
+    glPopClientAttrib();
+    return product;
+}
+
+// 0 where the two differ in size or a slot is empty.
+GLuint overlayProductOf(GLuint first, GLuint second) {
+    if (first == 0 || second == 0) {
+        return 0;
+    }
+    if (overlayProduct.first != first || overlayProduct.second != second) {
+        overlayProduct = {first, second, makeOverlayProduct(first, second)};
+    }
+    return overlayProduct.product;
+}
+} // namespace
+
 void prepareScreenPasses() {
+    // A product made in another context names nothing here.
+    overlayProduct = OverlayProduct{};
     multitexture = MultitextureCalls{};
     const GlProcLookup lookup = glProcLookup();
     GLint units = 0;
@@ -174,6 +240,18 @@ void drawMultiplyOverlays(int firstIndex, int secondIndex) {
     if (!multitexture.available()) {
         drawMultiplyOverlay(firstIndex);
         drawMultiplyOverlay(secondIndex);
+        return;
+    }
+    if (const GLuint product =
+            overlayProductOf(TextureTable[firstIndex], TextureTable[secondIndex])) {
+        beginScreenProjection();
+        glEnable(GL_BLEND);
+        glBlendFunc(GL_DST_COLOR, GL_ZERO);
+        glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+        glEnable(GL_TEXTURE_2D);
+        glBindTexture(GL_TEXTURE_2D, product);
+        drawMirroredScreenQuad();
+        endTexturedPass();
         return;
     }
     beginScreenProjection();
