@@ -76,14 +76,15 @@ void drawFrameAt(float t) {
     setSceneViewport(kRenderTargetSize);
     beginVisibleSceneRows(kRenderTargetSize);
     drawBackgrounds(t);
-    if (const SceneEntry* scene = sceneAt(t)) {
+    const SceneEntry* scene = sceneAt(t);
+    if (scene != nullptr) {
         scene->draw(t);
     }
     beginBetweenTheBars();
     // Over no scene the credits pass passes the depth test everywhere and covers its part of
     // the screen opaquely: the passes before it are only drawn around that part.
     PixelBox hidden;
-    if (t > kCreditsAfter && sceneAt(t) == nullptr) {
+    if (t > kCreditsAfter && scene == nullptr) {
         hidden = creditsCover(kCreditsStart, t);
     }
     PixelBox boxes[4];
@@ -96,7 +97,15 @@ void drawFrameAt(float t) {
         between = between || fadeWindowAlpha(fade.start, fade.end, t) > 0.0f;
     }
     if (!between) {
+        // Where nothing left a depth below the far value the overlays pass the depth test
+        // everywhere: drawn without it, they read no depth (and write none that a later pass
+        // would test against before the next clear).
+        const bool depthFree = scene == nullptr || !scene->writesDepth;
+        if (depthFree) {
+            glDisable(GL_DEPTH_TEST);
+        }
         drawMultiplyOverlays(kScreenOverlayTexture, kOverlayTexture);
+        glEnable(GL_DEPTH_TEST);
     } else {
         for (int i = 0; i < count; ++i) {
             scissorTo(boxes[i]);
