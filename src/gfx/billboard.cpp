@@ -2,6 +2,8 @@
 
 #include "gfx/gl.h"
 
+#include <cmath>
+
 BillboardQuad billboardCorners(const float m[16], Vec3 centre, float halfSize) {
     const Vec3 right{m[0] * halfSize, m[4] * halfSize, m[8] * halfSize};
     const Vec3 up{m[1] * halfSize, m[5] * halfSize, m[9] * halfSize};
@@ -107,4 +109,61 @@ void drawQueuedBillboard(int index) {
 void endQueuedDraws() {
     disableArrays();
     batch().count = 0;
+}
+
+bool quadOutsideView(const Vec3 corners[4], const double clip[16]) {
+    // Each side as (row a) + sign * (row 3) of the clip matrix: -w <= x, y, z <= w inside.
+    for (int plane = 0; plane < 6; ++plane) {
+        const int row = plane / 2;
+        const double sign = plane % 2 == 0 ? 1.0 : -1.0;
+        bool allOutside = true;
+        for (int k = 0; k < 4 && allOutside; ++k) {
+            const double p[4] = {corners[k].x, corners[k].y, corners[k].z, 1.0};
+            double a = 0.0;
+            double w = 0.0;
+            double size = 0.0;
+            for (int j = 0; j < 4; ++j) {
+                a += clip[j * 4 + row] * p[j];
+                w += clip[j * 4 + 3] * p[j];
+                size += std::fabs(clip[j * 4 + row] * p[j]) + std::fabs(clip[j * 4 + 3] * p[j]);
+            }
+            allOutside = w + sign * a < -1e-4 * size;
+        }
+        if (allOutside) {
+            return true;
+        }
+    }
+    return false;
+}
+
+namespace {
+void clipMatrix(const float m[16], double clip[16]) {
+    float projection[16];
+    glGetFloatv(GL_PROJECTION_MATRIX, projection);
+    for (int col = 0; col < 4; ++col) {
+        for (int row = 0; row < 4; ++row) {
+            double sum = 0.0;
+            for (int k = 0; k < 4; ++k) {
+                sum += static_cast<double>(projection[k * 4 + row]) * m[col * 4 + k];
+            }
+            clip[col * 4 + row] = sum;
+        }
+    }
+}
+} // namespace
+
+void queuedClipMatrix(double clip[16]) {
+    clipMatrix(batch().matrix, clip);
+}
+
+bool billboardOutsideView(Vec3 centre, float halfSize) {
+    float m[16];
+    glGetFloatv(GL_MODELVIEW_MATRIX, m);
+    double clip[16];
+    clipMatrix(m, clip);
+    return quadOutsideView(billboardCorners(m, centre, halfSize).corners, clip);
+}
+
+bool queuedBillboardOutsideView(int index, const double clip[16]) {
+    return quadOutsideView(&batch().corners[index * 4], clip);
 }

@@ -30,3 +30,14 @@ inline constexpr int kBillboardStore = 4096;
 void beginQueuedDraws();
 void drawQueuedBillboard(int index);
 void endQueuedDraws();
+
+// Whether a quad lies wholly beyond one side of the view volume under the column-major
+// matrix `clip` (projection times modelview): clipping would drop all of it. Leans towards
+// "no" by a small margin, so a quad that rounding could bring to an edge is kept.
+bool quadOutsideView(const Vec3 corners[4], const double clip[16]);
+// The same for queued billboard `index`; queuedClipMatrix gives the projection times the
+// store's modelview for it.
+void queuedClipMatrix(double clip[16]);
+// The same for a drawBillboard call under the current matrices.
+bool billboardOutsideView(Vec3 centre, float halfSize);
+bool queuedBillboardOutsideView(int index, const double clip[16]);

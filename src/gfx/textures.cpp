@@ -2,11 +2,92 @@
 
 #include "gfx/multitexture.h"
 
+#include <cstddef>
+#include <vector>
+
 GLuint TextureTable[kTextureSlots] = {};
 GLUquadric* sharedQuadric = nullptr;
 
 void bindTableTexture(int index) {
     glBindTexture(GL_TEXTURE_2D, TextureTable[index]);
+}
+
+namespace {
+struct WhiteKeyed {
+    GLuint source = 0;
+    GLuint keyed = 0;
+};
+WhiteKeyed whiteKeyed[4];
+
+GLuint makeWhiteKeyed(GLuint source) {
+    glBindTexture(GL_TEXTURE_2D, source);
+    GLint width = 0;
+    GLint height = 0;
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &height);
+    if (width <= 0 || height <= 0) {
+        return 0;
+    }
+    std::vector<GLubyte> texels(static_cast<std::size_t>(width) * height * 4);
+    glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, texels.data());
+    for (std::size_t i = 0; i < texels.size(); i += 4) {
+        const bool white = texels[i] == 255 && texels[i + 1] == 255 && texels[i + 2] == 255;
+        texels[i + 3] = white ? 0 : 255;
+    }
+    GLuint keyed = 0;
+    glGenTextures(1, &keyed);
+    glBindTexture(GL_TEXTURE_2D, keyed);
+    // As the table's textures sample: repeating, the full-size level only.
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE,
+                 texels.data());
+    glPopClientAttrib();
+    return keyed;
+}
+
+GLuint whiteKeyedCopy(GLuint source) {
+    for (const WhiteKeyed& known : whiteKeyed) {
+        if (known.source == source && known.keyed != 0) {
+            return known.keyed;
+        }
+    }
+    for (WhiteKeyed& slot : whiteKeyed) {
+        if (slot.keyed == 0) {
+            slot = {source, makeWhiteKeyed(source)};
+            return slot.keyed;
+        }
+    }
+    return 0;
+}
+} // namespace
+
+void beginWhiteKeyedSprites(int index) {
+    const GLuint source = TextureTable[index];
+    const GLuint keyed = source != 0 ? whiteKeyedCopy(source) : 0;
+    if (keyed == 0) {
+        glBindTexture(GL_TEXTURE_2D, source);
+        return;
+    }
+    glBindTexture(GL_TEXTURE_2D, keyed);
+    glEnable(GL_ALPHA_TEST);
+    glAlphaFunc(GL_GREATER, 0.0f);
+}
+
+void forgetWhiteKeyedTextures() {
+    for (WhiteKeyed& slot : whiteKeyed) {
+        slot = {};
+    }
+}
+
+void endWhiteKeyedSprites() {
+    glAlphaFunc(GL_ALWAYS, 0.0f);
+    glDisable(GL_ALPHA_TEST);
 }
 
 MultitextureCalls multitexture;

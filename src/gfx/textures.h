@@ -13,3 +13,14 @@ extern GLUquadric* sharedQuadric;
 
 // Binds TextureTable[index] to GL_TEXTURE_2D (0, the default texture, for an empty slot).
 void bindTableTexture(int index);
+
+// For sprites that multiply the picture by a texture in opaque white: where a texel is pure
+// white such a sprite leaves the pixel as it is. Binds a copy of TextureTable[index] whose
+// alpha is 0 at those texels and 1 elsewhere (made at the first call for each texture) and
+// lets the alpha test drop those fragments before blending; with an empty slot it binds the
+// default texture and leaves the alpha test off. End with endWhiteKeyedSprites.
+void beginWhiteKeyedSprites(int index);
+void endWhiteKeyedSprites();
+// The copies belong to the GL context that made them: called when a context is set up, so
+// that it makes its own (texture names of another context may stand for other images).
+void forgetWhiteKeyedTextures();

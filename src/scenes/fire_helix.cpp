@@ -41,26 +41,43 @@ void drawFireHelixScene(float t) {
     glLoadIdentity();
     const Vec3 eye = fireHelixEye(t);
     gluLookAt(eye.x, eye.y, eye.z, 0.0, 0.0, 0.0, 0.0, 1.0, 1.0);
+    // Nothing in this scene writes depth and the backdrop under it leaves the far value
+    // everywhere, so every fragment passes the depth test: with the test off the rasteriser
+    // never reads the depth buffer.
+    glDisable(GL_DEPTH_TEST);
 
     glEnable(GL_TEXTURE_2D);
     bindTableTexture(kFireHelixTexture);
     glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE);
     glDepthMask(GL_FALSE);
+    // A fragment of alpha 0 adds nothing: the alpha test drops it before blending.
+    glEnable(GL_ALPHA_TEST);
+    glAlphaFunc(GL_GREATER, 0.0f);
 
     for (int step = 0; step < kFireHelixSteps; ++step) {
         for (int strand = 0; strand < kFireHelixStrands; ++strand) {
             const FireSprite sprite = fireHelixSprite(step, strand, t);
+            // The colour's alpha clamps to 0 there: the sprite would add nothing.
+            if (sprite.alpha <= 0.0f) {
+                continue;
+            }
             glPushMatrix();
             glRotatef(sprite.turnDegrees, 0.0f, 1.0f, 0.0f);
-            glColor4f(1.0f, 1.0f, 1.0f, sprite.alpha);
-            drawBillboard(sprite.centre, sprite.halfSize);
+            // One wholly outside the view volume draws nothing either.
+            if (!billboardOutsideView(sprite.centre, sprite.halfSize)) {
+                glColor4f(1.0f, 1.0f, 1.0f, sprite.alpha);
+                drawBillboard(sprite.centre, sprite.halfSize);
+            }
             glPopMatrix();
         }
     }
 
+    glAlphaFunc(GL_ALWAYS, 0.0f);
+    glDisable(GL_ALPHA_TEST);
     glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
     glDisable(GL_BLEND);
     glDepthMask(GL_TRUE);
     drawSpriteField();
+    glEnable(GL_DEPTH_TEST);
 }

@@ -30,6 +30,10 @@ void drawHelixTunnelScene(float t) {
     // No camera of its own: the viewer sits on the helix axis looking down -z.
     glLoadIdentity();
     glTranslatef(0.0f, 0.0f, tunnelTranslationZ(t));
+    // Nothing in this scene writes depth and the backdrop under it leaves the far value
+    // everywhere, so every fragment passes the depth test: with the test off the rasteriser
+    // never reads the depth buffer.
+    glDisable(GL_DEPTH_TEST);
 
     // The colour is the white the passes before leave.
     glEnable(GL_BLEND);
@@ -37,12 +41,18 @@ void drawHelixTunnelScene(float t) {
     glBlendFunc(GL_SRC_ALPHA, GL_ONE);
     bindTableTexture(kTunnelTexture);
     glDepthMask(GL_FALSE);
+    // A fragment of alpha 0 adds nothing: the alpha test drops it before blending.
+    glEnable(GL_ALPHA_TEST);
+    glAlphaFunc(GL_GREATER, 0.0f);
     beginBillboards();
     for (int i = 0; i < kTunnelSprites; ++i) {
         addBillboard(tunnelSpriteCentre(i, t), tunnelSpriteHalfSize(i, t));
     }
     endBillboards();
+    glAlphaFunc(GL_ALWAYS, 0.0f);
+    glDisable(GL_ALPHA_TEST);
     glDepthMask(GL_TRUE);
     glDisable(GL_BLEND);
     glDisable(GL_TEXTURE_2D);
+    glEnable(GL_DEPTH_TEST);
 }

@@ -61,9 +61,15 @@ void drawKnot(int count, float scale, float (*halfSize)(int, float), float t) {
     for (int i = 0; i < count; ++i) {
         addBillboard(knotPoint(i, scale), halfSize(i, t));
     }
+    // A pair wholly outside the view volume draws nothing; skipping it saves its state changes.
+    double clip[16];
+    queuedClipMatrix(clip);
     if (multitexture.available()) {
         beginPairedTextures();
         for (int i = 0; i < count; ++i) {
+            if (queuedBillboardOutsideView(i, clip)) {
+                continue;
+            }
             glColor4f(1.0f, 1.0f, 1.0f, 0.0f);
             glBlendFunc(GL_DST_COLOR, GL_ZERO);
             drawQueuedBillboard(i);
@@ -71,12 +77,18 @@ void drawKnot(int count, float scale, float (*halfSize)(int, float), float t) {
             glBlendFunc(GL_ONE, GL_ONE);
             drawQueuedBillboard(i);
         }
+        // As the last pair leaves it.
+        glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+        glBlendFunc(GL_ONE, GL_ONE);
         endQueuedDraws();
         endPairedTextures();
         return;
     }
     beginQueuedDraws();
     for (int i = 0; i < count; ++i) {
+        if (queuedBillboardOutsideView(i, clip)) {
+            continue;
+        }
         bindTableTexture(kKnotMaskTexture);
         glBlendFunc(GL_DST_COLOR, GL_ZERO);
         drawQueuedBillboard(i);
@@ -84,6 +96,8 @@ void drawKnot(int count, float scale, float (*halfSize)(int, float), float t) {
         glBlendFunc(GL_ONE, GL_ONE);
         drawQueuedBillboard(i);
     }
+    bindTableTexture(kKnotGlowTexture);
+    glBlendFunc(GL_ONE, GL_ONE);
     endQueuedDraws();
 }
 
@@ -120,6 +134,10 @@ void drawTwinKnotsScene(float t) {
     glLoadIdentity();
     const Vec3 eye = twinKnotsEye(t);
     gluLookAt(eye.x, eye.y, eye.z, 0.0, 0.0, 0.0, 0.0, 1.0, 1.0);
+    // Nothing in this scene writes depth and the backdrop under it leaves the far value
+    // everywhere, so every fragment passes the depth test: with the test off the rasteriser
+    // never reads the depth buffer.
+    glDisable(GL_DEPTH_TEST);
 
     glColor3f(1.0f, 1.0f, 1.0f);
     glEnable(GL_TEXTURE_2D);
@@ -135,4 +153,5 @@ void drawTwinKnotsScene(float t) {
     glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
     glDisable(GL_BLEND);
     drawSpriteField();
+    glEnable(GL_DEPTH_TEST);
 }

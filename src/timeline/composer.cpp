@@ -45,7 +45,10 @@ void drawBackgrounds(float t) {
     }
 }
 
-void postProcess(float t) {
+// The render target's quad through the post-process program, in each of the boxes (the
+// target is copied once).
+void postProcess(float t, const PixelBox* boxes, int count) {
+    copyToRenderTarget(kRenderTargetSize);
     ShaderProgram* program = PostProcessProgram;
     if (program != nullptr) {
         program->beginUse();
@@ -54,7 +57,10 @@ void postProcess(float t) {
         program->setUniformFloat("slider2", SpectrumBuffer[kSpectrumBinForShader] * 3.0f + 0.5f);
         program->setUniformFloat("time", t);
     }
-    presentRenderTarget(kRenderTargetSize);
+    for (int i = 0; i < count; ++i) {
+        scissorTo(boxes[i]);
+        drawRenderTargetQuad();
+    }
     if (program != nullptr) {
         program->endUse();
     }
@@ -70,11 +76,20 @@ void drawFrameAt(float t) {
     setSceneViewport(kRenderTargetSize);
     beginVisibleSceneRows(kRenderTargetSize);
     drawBackgrounds(t);
-    if (const SceneEntry* scene = sceneAt(t)) {
+    const SceneEntry* scene = sceneAt(t);
+    if (scene != nullptr) {
         scene->draw(t);
     }
     beginBetweenTheBars();
-    postProcess(t);
+    // Over no scene the credits pass passes the depth test everywhere and covers its part of
+    // the screen opaquely: the passes before it are only drawn around that part.
+    PixelBox hidden;
+    if (t > kCreditsAfter && scene == nullptr) {
+        hidden = creditsCover(kCreditsStart, t);
+    }
+    PixelBox boxes[4];
+    const int count = boxesBetweenTheBarsAround(hidden, boxes);
+    postProcess(t, boxes, count);
     // A fade at alpha 0 and the caption at alpha 0 leave the picture as it is: when nothing
     // else lies between them, the two overlays are drawn as one pass.
     bool between = t > kCreditsAfter || captionAlpha(kCaptionIn, kCaptionOut, t) != 0.0f;
@@ -82,13 +97,25 @@ void drawFrameAt(float t) {
         between = between || fadeWindowAlpha(fade.start, fade.end, t) > 0.0f;
     }
     if (!between) {
-        drawMultiplyOverlays(kScreenOverlayTexture, kOverlayTexture);
-    } else {
-        drawMultiplyOverlay(kScreenOverlayTexture);
-        for (const FadeEntry& fade : fadeSchedule()) {
-            drawFadeWindow(fade.start, fade.end, t);
+        // Where nothing left a depth below the far value the overlays pass the depth test
+        // everywhere: drawn without it, they read no depth (and write none that a later pass
+        // would test against before the next clear).
+        const bool depthFree = scene == nullptr || !scene->writesDepth;
+        if (depthFree) {
+            glDisable(GL_DEPTH_TEST);
         }
-        drawCaption(512, 256, 128.0f, 128.0f, kTitleTexture, kCaptionIn, kCaptionOut, t);
+        drawMultiplyOverlays(kScreenOverlayTexture, kOverlayTexture);
+        glEnable(GL_DEPTH_TEST);
+    } else {
+        for (int i = 0; i < count; ++i) {
+            scissorTo(boxes[i]);
+            drawMultiplyOverlay(kScreenOverlayTexture);
+            for (const FadeEntry& fade : fadeSchedule()) {
+                drawFadeWindow(fade.start, fade.end, t);
+            }
+            drawCaption(512, 256, 128.0f, 128.0f, kTitleTexture, kCaptionIn, kCaptionOut, t);
+        }
+        beginBetweenTheBars();
         if (t > kCreditsAfter) {
             drawCredits(kCreditsStart, t);
         }

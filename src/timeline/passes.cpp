@@ -1,5 +1,7 @@
 #include "timeline/passes.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstddef>
 #include <vector>
 
@@ -72,6 +74,11 @@ void setSceneViewport(int size) {
 }
 
 void presentRenderTarget(int size) {
+    copyToRenderTarget(size);
+    drawRenderTargetQuad();
+}
+
+void copyToRenderTarget(int size) {
     glBindTexture(GL_TEXTURE_2D, renderTargetTexture);
     if (size == targetStorageSize) {
         // Into the texture as it is, without making its storage anew.
@@ -80,6 +87,9 @@ void presentRenderTarget(int size) {
         glCopyTexImage2D(GL_TEXTURE_2D, 0, GL_RGB8, 0, 0, size, size, 0);
         targetStorageSize = size;
     }
+}
+
+void drawRenderTargetQuad() {
     glViewport(0, 0, static_cast<GLsizei>(kScreenWidth), static_cast<GLsizei>(kScreenHeight));
     beginBackdropProjection();
     glEnable(GL_TEXTURE_2D);
@@ -140,7 +150,73 @@ void drawMultiplyOverlay(int textureIndex) {
     endTexturedPass();
 }
 
+namespace {
+// Both overlays multiplied together once, texel by texel, rounded to the nearest level as the
+// one-pass multitexture drawing rounds their product; made at the first frame that needs it.
+struct OverlayProduct {
+    GLuint first = 0;
+    GLuint second = 0;
+    GLuint product = 0;
+};
+OverlayProduct overlayProduct;
+
+bool readLevelZero(GLuint texture, GLint& width, GLint& height, std::vector<GLubyte>& texels) {
+    glBindTexture(GL_TEXTURE_2D, texture);
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &height);
+    if (width <= 0 || height <= 0) {
+        return false;
+    }
+    texels.resize(static_cast<std::size_t>(width) * height * 4);
+    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, texels.data());
+    return true;
+}
+
+GLuint makeOverlayProduct(GLuint first, GLuint second) {
+    glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    GLint width = 0;
+    GLint height = 0;
+    GLint secondWidth = 0;
+    GLint secondHeight = 0;
+    std::vector<GLubyte> texels;
+    std::vector<GLubyte> secondTexels;
+    GLuint product = 0;
+    if (readLevelZero(first, width, height, texels) &&
+        readLevelZero(second, secondWidth, secondHeight, secondTexels) && width == secondWidth &&
+        height == secondHeight) {
+        for (std::size_t i = 0; i < texels.size(); ++i) {
+            texels[i] = static_cast<GLubyte>((texels[i] * secondTexels[i] * 2 + 255) / 510);
+        }
+        glGenTextures(1, &product);
+        glBindTexture(GL_TEXTURE_2D, product);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE,
+                     texels.data());
+    }
+    glPopClientAttrib();
+    return product;
+}
+
+// 0 where the two differ in size or a slot is empty.
+GLuint overlayProductOf(GLuint first, GLuint second) {
+    if (first == 0 || second == 0) {
+        return 0;
+    }
+    if (overlayProduct.first != first || overlayProduct.second != second) {
+        overlayProduct = {first, second, makeOverlayProduct(first, second)};
+    }
+    return overlayProduct.product;
+}
+} // namespace
+
 void prepareScreenPasses() {
+    // A product made in another context names nothing here.
+    overlayProduct = OverlayProduct{};
     multitexture = MultitextureCalls{};
     const GlProcLookup lookup = glProcLookup();
     GLint units = 0;
@@ -164,6 +240,18 @@ void drawMultiplyOverlays(int firstIndex, int secondIndex) {
     if (!multitexture.available()) {
         drawMultiplyOverlay(firstIndex);
         drawMultiplyOverlay(secondIndex);
+        return;
+    }
+    if (const GLuint product =
+            overlayProductOf(TextureTable[firstIndex], TextureTable[secondIndex])) {
+        beginScreenProjection();
+        glEnable(GL_BLEND);
+        glBlendFunc(GL_DST_COLOR, GL_ZERO);
+        glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+        glEnable(GL_TEXTURE_2D);
+        glBindTexture(GL_TEXTURE_2D, product);
+        drawMirroredScreenQuad();
+        endTexturedPass();
         return;
     }
     beginScreenProjection();
@@ -267,4 +355,47 @@ void drawLetterbox() {
     glEnd();
     glColor3f(1.0f, 1.0f, 1.0f);
     endScreenProjection();
+}
+
+PixelBox creditsCover(float startTime, float t) {
+    // The image spans x 150 to 662 and 1024 rows down from its top edge (y down); a window
+    // row y has its centre at 599.5 - y in those coordinates.
+    const double top = creditsTop(startTime, t);
+    const auto lowest = static_cast<int>(std::ceil(-423.5 - top));
+    const auto highest = static_cast<int>(std::floor(598.5 - top));
+    const int bottom = std::max(lowest, 0);
+    const int height = std::min(highest, static_cast<int>(kScreenHeight) - 1) - bottom + 1;
+    if (height <= 0) {
+        return {};
+    }
+    return {151, bottom, 510, height};
+}
+
+int boxesBetweenTheBarsAround(PixelBox hole, PixelBox boxes[4]) {
+    const int width = static_cast<int>(kScreenWidth);
+    const int low = kLetterboxBar;
+    const int high = static_cast<int>(kScreenHeight) - kLetterboxBar;
+    const int x0 = std::max(hole.x, 0);
+    const int x1 = std::min(hole.x + hole.width, width);
+    const int y0 = std::max(hole.y, low);
+    const int y1 = std::min(hole.y + hole.height, high);
+    if (x0 >= x1 || y0 >= y1) {
+        boxes[0] = {0, low, width, high - low};
+        return 1;
+    }
+    int count = 0;
+    const PixelBox around[4] = {{0, low, width, y0 - low},
+                                {0, y1, width, high - y1},
+                                {0, y0, x0, y1 - y0},
+                                {x1, y0, width - x1, y1 - y0}};
+    for (const PixelBox& box : around) {
+        if (box.width > 0 && box.height > 0) {
+            boxes[count++] = box;
+        }
+    }
+    return count;
+}
+
+void scissorTo(PixelBox box) {
+    glScissor(box.x, box.y, box.width, box.height);
 }

@@ -24,6 +24,9 @@ void createRenderTarget();
 void prepareScreenPasses();
 void setSceneViewport(int size);
 void presentRenderTarget(int size);
+// presentRenderTarget in two steps, so the quad can be drawn box by box after one copy.
+void copyToRenderTarget(int size);
+void drawRenderTargetQuad();
 void drawPlainBackground(int textureIndex);
 void drawScrollingBackground(int textureIndex, float scroll);
 void drawMultiplyOverlay(int textureIndex);
@@ -41,3 +44,19 @@ void beginVisibleSceneRows(int size);
 // between the bars (the letterbox covers the rest): a scissor box skips the others.
 void beginBetweenTheBars();
 void endBetweenTheBars();
+
+// A box of window pixels, y up from the bottom row.
+struct PixelBox {
+    int x = 0;
+    int y = 0;
+    int width = 0;
+    int height = 0;
+};
+// The window pixels the credits image surely covers at demo time t: those whose centres lie
+// at least a pixel inside its edges, within the screen (empty while it is out of view).
+PixelBox creditsCover(float startTime, float t);
+// The rows between the bars less `hole`, as at most four boxes (below, above, left and right
+// of it); returns how many were written. Without a hole: the one box between the bars.
+int boxesBetweenTheBarsAround(PixelBox hole, PixelBox boxes[4]);
+// Narrows the passes' scissor box (after beginBetweenTheBars) to `box`.
+void scissorTo(PixelBox box);

@@ -13,12 +13,12 @@ constexpr BackgroundEntry kBackgrounds[] = {
 constexpr SceneEntry kScenes[] = {
     {{78.0f, 128.0f}, drawRisingRowScene, "rising row"},
     {{128.0f, 150.0f}, drawOrbitScene, "orbit"},
-    {{150.0f, 170.0f}, drawFireHelixScene, "fire helix"},
-    {{170.0f, 192.0f}, drawSpriteCloudScene, "sprite cloud"},
-    {{192.0f, 215.0f}, drawTwinKnotsScene, "twin knots"},
+    {{150.0f, 170.0f}, drawFireHelixScene, "fire helix", false},
+    {{170.0f, 192.0f}, drawSpriteCloudScene, "sprite cloud", false},
+    {{192.0f, 215.0f}, drawTwinKnotsScene, "twin knots", false},
     {{215.0f, 248.0f}, drawMirrorSphereScene, "mirror sphere"},
     {{248.0f, 268.0f}, drawSwirlingSeaScene, "swirling sea"},
-    {{268.0f, 290.0f}, drawHelixTunnelScene, "helix tunnel"},
+    {{268.0f, 290.0f}, drawHelixTunnelScene, "helix tunnel", false},
 };
 
 // Each darkens over 2 s from start, stays black until end, clears over 2 s: every cut

@@ -22,6 +22,7 @@ struct SceneEntry {
     TimeWindow window;
     SceneFunction draw;
     const char* name;
+    bool writesDepth = true; // false: sprites only, drawn without depth writes
 };
 
 struct FadeEntry {

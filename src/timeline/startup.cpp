@@ -62,6 +62,7 @@ void initializeGlState() {
     gluQuadricTexture(sharedQuadric, GL_TRUE);
     createRenderTarget();
     prepareScreenPasses();
+    forgetWhiteKeyedTextures();
 }
 
 void loadTextures() {

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <string>
+#include <tuple>
+#include <vector>
 
 #include "audio/music.h"
 #include "timeline/passes.h"
@@ -58,6 +60,48 @@ TEST(Fades, AlphaOverTheWindow) {
     EXPECT_LT(fadeWindowAlpha(-5, 7, -5), 0.0f);
     EXPECT_FLOAT_EQ(fadeWindowAlpha(288, 300, 289), 0.5f);
     EXPECT_FLOAT_EQ(fadeWindowAlpha(288, 300, 295), 1.0f);
+}
+
+// The passes under the credits skip the pixels the image surely covers: every such pixel's
+// centre lies inside the image, and the boxes around it hold every other pixel between the
+// bars exactly once.
+TEST(Credits, CoverAndTheBoxesAroundIt) {
+    const struct {
+        float t;
+        PixelBox cover;
+        int boxes;
+    } cases[] = {{290.0f, {0, 0, 0, 0}, 1},
+                 {300.0f, {151, 0, 510, 394}, 3},
+                 {325.0f, {151, 497, 510, 103}, 3}};
+    for (const auto& c : cases) {
+        const PixelBox cover = creditsCover(289, c.t);
+        EXPECT_EQ(std::tie(cover.x, cover.y, cover.width, cover.height),
+                  std::tie(c.cover.x, c.cover.y, c.cover.width, c.cover.height))
+            << c.t;
+        const float top = creditsTop(289, c.t);
+        EXPECT_TRUE(cover.height == 0 ||
+                    (cover.x + 0.5f >= 150.0f && cover.x + cover.width - 0.5f <= 662.0f &&
+                     599.5f - (cover.y + cover.height - 1) >= top &&
+                     599.5f - cover.y <= top + 1024.0f))
+            << c.t;
+        PixelBox boxes[4];
+        ASSERT_EQ(boxesBetweenTheBarsAround(cover, boxes), c.boxes) << c.t;
+        std::vector<int> hits(800 * 600, 0);
+        for (int i = 0; i < c.boxes; ++i) {
+            for (int y = boxes[i].y; y < boxes[i].y + boxes[i].height; ++y) {
+                for (int x = boxes[i].x; x < boxes[i].x + boxes[i].width; ++x) {
+                    ++hits[y * 800 + x];
+                }
+            }
+        }
+        for (int y = 60; y < 540; ++y) {
+            for (int x = 0; x < 800; ++x) {
+                const bool hidden = x >= cover.x && x < cover.x + cover.width && y >= cover.y &&
+                                    y < cover.y + cover.height;
+                ASSERT_EQ(hits[y * 800 + x], hidden ? 0 : 1) << c.t << " at " << x << "," << y;
+            }
+        }
+    }
 }
 
 } // namespace

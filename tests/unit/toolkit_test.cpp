@@ -1,6 +1,8 @@
 // The timed ramps behind every fade and caption, and the billboard square.
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "gfx/billboard.h"
 #include "gfx/ramp.h"
 #include "scenes/caption.h"
@@ -38,6 +40,35 @@ TEST(Billboard, CornersUnderIdentityAndUniformScale) {
         EXPECT_EQ(b.corners[i].y, 2 + 1.5f * expected[i][1]) << i;
         EXPECT_EQ(b.corners[i].z, 3.0f) << i;
     }
+}
+
+// A quad is dropped only when it lies wholly beyond one side of the view volume of the
+// scenes' perspective (45 degrees, square, near 1, far 100); one touching any side is kept.
+TEST(Billboard, QuadOutsideViewOnlyWhenWhollyBeyondOneSide) {
+    const double f = 1.0 / std::tan(22.5 * 3.14159265358979 / 180.0);
+    const double clip[16] = {f, 0, 0, 0, 0, f, 0, 0, 0, 0, -101.0 / 99.0, -1, 0, 0, -200.0 / 99.0,
+                             0};
+    const float edge = static_cast<float>(5.0 / f); // the left side at depth 5
+    const struct {
+        float x, z, half;
+        bool outside;
+    } cases[] = {{0, -5, 0.5f, false},
+                 {0, 5, 0.5f, true}, // ahead, behind
+                 {-100, -5, 0.5f, true},
+                 {-edge - 0.6f, -5, 0.5f, true},
+                 {-edge - 0.4f, -5, 0.5f, false},
+                 {0, -99, 0.5f, false},
+                 {0, -110, 0.5f, true}}; // the far side at 100
+    for (const auto& c : cases) {
+        const Vec3 corners[4] = {{c.x - c.half, -c.half, c.z},
+                                 {c.x + c.half, -c.half, c.z},
+                                 {c.x + c.half, c.half, c.z},
+                                 {c.x - c.half, c.half, c.z}};
+        EXPECT_EQ(quadOutsideView(corners, clip), c.outside) << c.x << " " << c.z;
+    }
+    // Straddling the near plane, seen edge on.
+    const Vec3 across[4] = {{0, -1, -0.5f}, {0, 1, -0.5f}, {0, 1, -1.5f}, {0, -1, -1.5f}};
+    EXPECT_FALSE(quadOutsideView(across, clip));
 }
 
 } // namespace
