@@ -12,6 +12,38 @@ void bindTableTexture(int index) {
     glBindTexture(GL_TEXTURE_2D, TextureTable[index]);
 }
 
+bool readTextureLevelZero(GLuint texture, GLint& width, GLint& height,
+                          std::vector<GLubyte>& texels) {
+    glBindTexture(GL_TEXTURE_2D, texture);
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &height);
+    if (width <= 0 || height <= 0) {
+        return false;
+    }
+    texels.resize(static_cast<std::size_t>(width) * height * 4);
+    glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, texels.data());
+    glPopClientAttrib();
+    return true;
+}
+
+GLuint makeNearestTexture(GLint width, GLint height, const std::vector<GLubyte>& texels) {
+    GLuint texture = 0;
+    glGenTextures(1, &texture);
+    glBindTexture(GL_TEXTURE_2D, texture);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE,
+                 texels.data());
+    glPopClientAttrib();
+    return texture;
+}
+
 namespace {
 struct WhiteKeyed {
     GLuint source = 0;
@@ -20,35 +52,17 @@ struct WhiteKeyed {
 WhiteKeyed whiteKeyed[4];
 
 GLuint makeWhiteKeyed(GLuint source) {
-    glBindTexture(GL_TEXTURE_2D, source);
     GLint width = 0;
     GLint height = 0;
-    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
-    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &height);
-    if (width <= 0 || height <= 0) {
+    std::vector<GLubyte> texels;
+    if (!readTextureLevelZero(source, width, height, texels)) {
         return 0;
     }
-    std::vector<GLubyte> texels(static_cast<std::size_t>(width) * height * 4);
-    glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, texels.data());
     for (std::size_t i = 0; i < texels.size(); i += 4) {
         const bool white = texels[i] == 255 && texels[i + 1] == 255 && texels[i + 2] == 255;
         texels[i + 3] = white ? 0 : 255;
     }
-    GLuint keyed = 0;
-    glGenTextures(1, &keyed);
-    glBindTexture(GL_TEXTURE_2D, keyed);
-    // As the table's textures sample: repeating, the full-size level only.
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE,
-                 texels.data());
-    glPopClientAttrib();
-    return keyed;
+    return makeNearestTexture(width, height, texels);
 }
 
 GLuint whiteKeyedCopy(GLuint source) {

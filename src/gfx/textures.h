@@ -1,6 +1,8 @@
 // Shared GPU resources made once at start-up and read by every pass and scene.
 #pragma once
 
+#include <vector>
+
 #include "gfx/gl.h"
 
 inline constexpr int kTextureSlots = 256;
@@ -13,6 +15,13 @@ extern GLUquadric* sharedQuadric;
 
 // Binds TextureTable[index] to GL_TEXTURE_2D (0, the default texture, for an empty slot).
 void bindTableTexture(int index);
+
+// The full-size level of a texture as RGBA bytes in packed rows; false for an empty texture.
+bool readTextureLevelZero(GLuint texture, GLint& width, GLint& height,
+                          std::vector<GLubyte>& texels);
+// A new texture of RGBA texels that samples as the table's textures do: repeating, nearest,
+// the full-size level only.
+GLuint makeNearestTexture(GLint width, GLint height, const std::vector<GLubyte>& texels);
 
 // For sprites that multiply the picture by a texture in opaque white: where a texel is pure
 // white such a sprite leaves the pixel as it is. Binds a copy of TextureTable[index] whose

@@ -160,46 +160,22 @@ struct OverlayProduct {
 };
 OverlayProduct overlayProduct;
 
-bool readLevelZero(GLuint texture, GLint& width, GLint& height, std::vector<GLubyte>& texels) {
-    glBindTexture(GL_TEXTURE_2D, texture);
-    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
-    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &height);
-    if (width <= 0 || height <= 0) {
-        return false;
-    }
-    texels.resize(static_cast<std::size_t>(width) * height * 4);
-    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, texels.data());
-    return true;
-}
-
 GLuint makeOverlayProduct(GLuint first, GLuint second) {
-    glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
     GLint width = 0;
     GLint height = 0;
     GLint secondWidth = 0;
     GLint secondHeight = 0;
     std::vector<GLubyte> texels;
     std::vector<GLubyte> secondTexels;
-    GLuint product = 0;
-    if (readLevelZero(first, width, height, texels) &&
-        readLevelZero(second, secondWidth, secondHeight, secondTexels) && width == secondWidth &&
-        height == secondHeight) {
-        for (std::size_t i = 0; i < texels.size(); ++i) {
-            texels[i] = static_cast<GLubyte>((texels[i] * secondTexels[i] * 2 + 255) / 510);
-        }
-        glGenTextures(1, &product);
-        glBindTexture(GL_TEXTURE_2D, product);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
-        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE,
-                     texels.data());
+    if (!readTextureLevelZero(first, width, height, texels) ||
+        !readTextureLevelZero(second, secondWidth, secondHeight, secondTexels) ||
+        width != secondWidth || height != secondHeight) {
+        return 0;
     }
-    glPopClientAttrib();
-    return product;
+    for (std::size_t i = 0; i < texels.size(); ++i) {
+        texels[i] = static_cast<GLubyte>((texels[i] * secondTexels[i] * 2 + 255) / 510);
+    }
+    return makeNearestTexture(width, height, texels);
 }
 
 // 0 where the two differ in size or a slot is empty.
