@@ -19,6 +19,8 @@ void bindTableTexture(int index);
 // The full-size level of a texture as RGBA bytes in packed rows; false for an empty texture.
 bool readTextureLevelZero(GLuint texture, GLint& width, GLint& height,
                           std::vector<GLubyte>& texels);
+// Sets the bound GL_TEXTURE_2D to sample as the table's textures do: repeating, nearest.
+void setTableTextureSampling();
 // A new texture of RGBA texels that samples as the table's textures do: repeating, nearest,
 // the full-size level only.
 GLuint makeNearestTexture(GLint width, GLint height, const std::vector<GLubyte>& texels);

@@ -11,6 +11,8 @@
 #include <cstring>
 #include <memory>
 
+#include "gfx/textures.h"
+
 namespace {
 
 constexpr double kScreenGamma = 2.2;
@@ -308,10 +310,7 @@ GLuint loadTexture(const char* path) {
         return 0;
     }
     glBindTexture(GL_TEXTURE_2D, texture);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    setTableTextureSampling();
 
     // Tightly packed rows, whatever the caller's unpack state; restored afterwards.
     glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
