@@ -3,7 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "timeline/texture_loader.h"
+#include "timeline/png_decode.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     DecodedImage image;

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "support/test_png.h"
-#include "timeline/texture_loader.h"
+#include "timeline/png_decode.h"
 
 namespace {
 
