@@ -2,7 +2,9 @@
 // parts. "slider" is the blur radius in texture units, "slider2" the glow strength (0.5 while
 // the music is quiet, rising with its spectrum, so the picture breathes with it), "time" the
 // demo time in seconds; the vertex stage works out the radius and glow scale they give. GLSL
-// 1.10 (the default without a #version line). Seven taps.
+// 1.10 (the default without a #version line). Seven taps. Built a second time with
+// MULTIPLY_OVERLAY defined, it multiplies its result by the screen overlay ("overlay", on the
+// second texture unit), which then needs no pass of its own.
 
 uniform sampler2D texture;
 uniform float slider;
@@ -11,6 +13,10 @@ uniform float time;
 
 varying float spread;
 varying float glowScale;
+
+#ifdef MULTIPLY_OVERLAY
+uniform sampler2D overlay;
+#endif
 
 // One tap, kept inside the 512 x 512 frame so the edges do not wrap around.
 vec3 tap(vec2 uv)
@@ -47,5 +53,10 @@ void main()
     vec3 near = bright(n0) + bright(n1) + bright(n2) + bright(n3);
     vec3 glow = near * 0.16 + far * 0.14;
 
-    gl_FragColor = vec4(soft + glow * glowScale, 1.0);
+    vec3 colour = soft + glow * glowScale;
+#ifdef MULTIPLY_OVERLAY
+    // Clamped first, as the picture under a multiplying pass would be.
+    colour = clamp(colour, 0.0, 1.0) * texture2D(overlay, gl_TexCoord[1].st).rgb;
+#endif
+    gl_FragColor = vec4(colour, 1.0);
 }

@@ -1,7 +1,8 @@
 // Post-process vertex stage: the screen quad keeps the fixed-function transform and hands its
 // texture coordinates to the fragment stage, with the parts of the blur that are the same for
 // every pixel: the radius (from "slider", "slider2" and "time") and the glow scale. GLSL 1.10
-// (the default without a #version line).
+// (the default without a #version line). Built a second time with MULTIPLY_OVERLAY defined,
+// it also hands on the second texture unit's coordinates (the screen overlay's).
 
 uniform float slider;
 uniform float slider2;
@@ -17,5 +18,8 @@ void main()
     spread = slider * (0.9 + 0.2 * strength) * (1.0 + 0.06 * sin(time * 1.3));
     glowScale = 0.5 * strength;
     gl_TexCoord[0] = gl_MultiTexCoord0;
+#ifdef MULTIPLY_OVERLAY
+    gl_TexCoord[1] = gl_MultiTexCoord1;
+#endif
     gl_Position = ftransform();
 }

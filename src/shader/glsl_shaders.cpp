@@ -505,6 +505,54 @@ ShaderProgram* ShaderLibrary::createProgram(const char* vertexPath, const char* 
     return program;
 }
 
+namespace {
+// Puts text before the stage's source (its own copy; the stage owns the result).
+bool prependSource(ShaderStage& stage, const char* text) {
+    const size_t head = std::strlen(text);
+    const size_t body = std::strlen(stage.source);
+    char* joined = static_cast<char*>(std::malloc(head + body + 1));
+    if (joined == nullptr) {
+        return false;
+    }
+    std::memcpy(joined, text, head);
+    std::memcpy(joined + head, stage.source, body + 1);
+    if (stage.ownsSource) {
+        std::free(stage.source);
+    }
+    stage.source = joined;
+    stage.ownsSource = true;
+    return true;
+}
+} // namespace
+
+ShaderProgram* ShaderLibrary::createVariant(const char* vertexPath, const char* fragmentPath,
+                                            const char* preamble, const char* requiredUniform) {
+    if (!GlslAvailable || vertexPath == nullptr || fragmentPath == nullptr) {
+        return nullptr;
+    }
+    auto* program = new ShaderProgram;
+    ShaderStage* vertex = new VertexStage;
+    ShaderStage* fragment = new FragmentStage;
+    const bool built = vertex->readSourceFile(vertexPath) &&
+                       fragment->readSourceFile(fragmentPath) && prependSource(*vertex, preamble) &&
+                       prependSource(*fragment, preamble) && vertex->compileSource() &&
+                       fragment->compileSource();
+    if (built) {
+        program->attachStage(vertex);
+        program->attachStage(fragment);
+    }
+    if (!built || !program->linkStages() ||
+        GlslEntryPoints.glGetUniformLocationARB(program->handle, requiredUniform) == -1) {
+        delete program;
+        delete vertex;
+        delete fragment;
+        return nullptr;
+    }
+    programs.push_back(program);
+    program->ownsStages = true;
+    return program;
+}
+
 ShaderLibrary& shaderLibrary() {
     // Made on first use (start-up, with the GL context current), so that it goes before
     // anything that was set up earlier and still has the context at exit.

@@ -182,6 +182,11 @@ class ShaderLibrary {
     // Builds, links and keeps a program from a vertex and a fragment file (either may be
     // null); null after a message box (missing file, compile error) or log lines (link error).
     ShaderProgram* createProgram(const char* vertexPath, const char* fragmentPath);
+    // The same two files with `preamble` put before each source (a #define a source may test),
+    // built quietly: null, with no message, when either file is missing, does not compile or
+    // link, or the program has no uniform `requiredUniform` (a source that ignores the define).
+    ShaderProgram* createVariant(const char* vertexPath, const char* fragmentPath,
+                                 const char* preamble, const char* requiredUniform);
 
     std::vector<ShaderProgram*> programs;
 };

@@ -45,25 +45,72 @@ void drawBackgrounds(float t) {
     }
 }
 
+// The post-process program (if any) in use, with its uniforms for demo time t.
+void beginPostProcess(ShaderProgram* program, float t) {
+    if (program == nullptr) {
+        return;
+    }
+    program->beginUse();
+    program->setUniformInt("texture", 0);
+    program->setUniformFloat("slider", 0.0055f);
+    program->setUniformFloat("slider2", SpectrumBuffer[kSpectrumBinForShader] * 3.0f + 0.5f);
+    program->setUniformFloat("time", t);
+}
+
+void endPostProcess(ShaderProgram* program) {
+    if (program != nullptr) {
+        program->endUse();
+    }
+}
+
 // The render target's quad through the post-process program, in each of the boxes (the
 // target is copied once).
 void postProcess(float t, const PixelBox* boxes, int count) {
     copyToRenderTarget(kRenderTargetSize);
-    ShaderProgram* program = PostProcessProgram;
-    if (program != nullptr) {
-        program->beginUse();
-        program->setUniformInt("texture", 0);
-        program->setUniformFloat("slider", 0.0055f);
-        program->setUniformFloat("slider2", SpectrumBuffer[kSpectrumBinForShader] * 3.0f + 0.5f);
-        program->setUniformFloat("time", t);
-    }
+    beginPostProcess(PostProcessProgram, t);
     for (int i = 0; i < count; ++i) {
         scissorTo(boxes[i]);
         drawRenderTargetQuad();
     }
-    if (program != nullptr) {
-        program->endUse();
+    endPostProcess(PostProcessProgram);
+}
+
+// The post-process and both screen overlays in one pass, where the overlays come right after
+// it: the render target's picture multiplied by their product, by the second texture unit or
+// by the program's own variant. Where the scene left depths an overlay fails against, those
+// pixels get the picture alone in a second pass. Only the scene's own pixels can hold such
+// depths: elsewhere the overlays pass everywhere. False, drawing nothing, where it cannot be
+// done; the passes are then drawn one by one.
+bool postProcessWithOverlays(float t, bool depthFree) {
+    const GLuint product = screenOverlayProduct(kScreenOverlayTexture, kOverlayTexture);
+    ShaderProgram* merged = PostProcessProgram != nullptr ? PostProcessOverlayProgram : nullptr;
+    if (product == 0 || (PostProcessProgram != nullptr && merged == nullptr)) {
+        return false;
     }
+    const PixelBox sceneDepths =
+        depthFree ? PixelBox{} : overlapOf(visibleSceneRows(kRenderTargetSize), betweenTheBars());
+    PixelBox around[4];
+    const int count = boxesBetweenTheBarsAround(sceneDepths, around);
+    copyToRenderTarget(kRenderTargetSize);
+    beginPostProcess(merged, t);
+    if (merged != nullptr) {
+        merged->setUniformInt("overlay", 1);
+    }
+    for (int i = 0; i < count; ++i) {
+        scissorTo(around[i]);
+        drawRenderTargetAsOverlay(product, OverlayDepth::Everywhere);
+    }
+    if (!depthFree) {
+        scissorTo(sceneDepths);
+        drawRenderTargetAsOverlay(product, OverlayDepth::Passing);
+    }
+    endPostProcess(merged);
+    if (!depthFree) {
+        beginPostProcess(PostProcessProgram, t);
+        drawRenderTargetAsOverlay(0, OverlayDepth::Failing);
+        endPostProcess(PostProcessProgram);
+    }
+    return true;
 }
 } // namespace
 
@@ -89,24 +136,19 @@ void drawFrameAt(float t) {
     }
     PixelBox boxes[4];
     const int count = boxesBetweenTheBarsAround(hidden, boxes);
-    postProcess(t, boxes, count);
     // A fade at alpha 0 and the caption at alpha 0 leave the picture as it is: when nothing
-    // else lies between them, the two overlays are drawn as one pass.
+    // else lies between them, the two overlays are drawn as one pass, with the post-process
+    // where that can be done.
     bool between = t > kCreditsAfter || captionAlpha(kCaptionIn, kCaptionOut, t) != 0.0f;
     for (const FadeEntry& fade : fadeSchedule()) {
         between = between || fadeWindowAlpha(fade.start, fade.end, t) > 0.0f;
     }
-    if (!between) {
-        // Where nothing left a depth below the far value the overlays pass the depth test
-        // everywhere: drawn without it, they read no depth (and write none that a later pass
-        // would test against before the next clear).
-        const bool depthFree = scene == nullptr || !scene->writesDepth;
-        if (depthFree) {
-            glDisable(GL_DEPTH_TEST);
-        }
-        drawMultiplyOverlays(kScreenOverlayTexture, kOverlayTexture);
-        glEnable(GL_DEPTH_TEST);
-    } else {
+    // Where nothing left a depth below the far value the overlays pass the depth test
+    // everywhere: drawn without it, they read no depth (and write none that a later pass
+    // would test against before the next clear).
+    const bool depthFree = scene == nullptr || !scene->writesDepth;
+    if (between) {
+        postProcess(t, boxes, count);
         for (int i = 0; i < count; ++i) {
             scissorTo(boxes[i]);
             drawMultiplyOverlay(kScreenOverlayTexture);
@@ -120,6 +162,13 @@ void drawFrameAt(float t) {
             drawCredits(kCreditsStart, t);
         }
         drawMultiplyOverlay(kOverlayTexture);
+    } else if (!postProcessWithOverlays(t, depthFree)) {
+        postProcess(t, boxes, count);
+        if (depthFree) {
+            glDisable(GL_DEPTH_TEST);
+        }
+        drawMultiplyOverlays(kScreenOverlayTexture, kOverlayTexture);
+        glEnable(GL_DEPTH_TEST);
     }
     endBetweenTheBars();
     drawLetterbox();

@@ -257,6 +257,59 @@ void drawMultiplyOverlays(int firstIndex, int secondIndex) {
     endTexturedPass();
 }
 
+GLuint screenOverlayProduct(int firstIndex, int secondIndex) {
+    if (!multitexture.available()) {
+        return 0;
+    }
+    return overlayProductOf(TextureTable[firstIndex], TextureTable[secondIndex]);
+}
+
+void drawRenderTargetAsOverlay(GLuint product, OverlayDepth depth) {
+    glViewport(0, 0, static_cast<GLsizei>(kScreenWidth), static_cast<GLsizei>(kScreenHeight));
+    if (depth == OverlayDepth::Everywhere) {
+        glDisable(GL_DEPTH_TEST);
+    } else {
+        glDepthMask(GL_FALSE);
+        glDepthFunc(depth == OverlayDepth::Passing ? GL_LEQUAL : GL_GREATER);
+    }
+    beginScreenProjection();
+    glEnable(GL_TEXTURE_2D);
+    glBindTexture(GL_TEXTURE_2D, renderTargetTexture);
+    if (product != 0) {
+        multitexture.activeTexture(GL_TEXTURE1);
+        glEnable(GL_TEXTURE_2D);
+        glBindTexture(GL_TEXTURE_2D, product);
+        multitexture.activeTexture(GL_TEXTURE0);
+    }
+    // The overlays' mirrored quad, corner for corner; the render target's coordinates are
+    // those its own 810-pixel-wide quad gives at the screen's edges.
+    constexpr GLfloat left = 5.0f / 810.0f;
+    constexpr GLfloat right = 805.0f / 810.0f;
+    const GLfloat corners[4][6] = {{left, 1.0f, 1.0f, 0.0f, 0.0f, 0.0f},
+                                   {left, 0.0f, 1.0f, 1.0f, 0.0f, kScreenHeight},
+                                   {right, 0.0f, 0.0f, 1.0f, kScreenWidth, kScreenHeight},
+                                   {right, 1.0f, 0.0f, 0.0f, kScreenWidth, 0.0f}};
+    glBegin(GL_QUADS);
+    for (const auto& c : corners) {
+        glTexCoord2f(c[0], c[1]);
+        if (product != 0) {
+            multitexture.multiTexCoord2f(GL_TEXTURE1, c[2], c[3]);
+        }
+        glVertex2f(c[4], c[5]);
+    }
+    glEnd();
+    if (product != 0) {
+        multitexture.activeTexture(GL_TEXTURE1);
+        glBindTexture(GL_TEXTURE_2D, 0);
+        glDisable(GL_TEXTURE_2D);
+        multitexture.activeTexture(GL_TEXTURE0);
+    }
+    endTexturedPass();
+    glDepthFunc(GL_LEQUAL);
+    glDepthMask(GL_TRUE);
+    glEnable(GL_DEPTH_TEST);
+}
+
 void drawFadeWindow(float start, float end, float t) {
     const float alpha = fadeWindowAlpha(start, end, t);
     if (alpha < 0.0f) {
@@ -297,17 +350,25 @@ void drawCredits(float startTime, float t) {
     endTexturedPass();
 }
 
-void beginVisibleSceneRows(int size) {
+PixelBox visibleSceneRows(int size) {
     // The bars hide a tenth of the square at the top and at the bottom; the blur reaches
     // about 15 rows, so 27 rows more are kept on each side.
     const int hidden = size / 10 - 27;
-    glScissor(0, hidden, size, size - 2 * hidden);
+    return {0, hidden, size, size - 2 * hidden};
+}
+
+void beginVisibleSceneRows(int size) {
+    scissorTo(visibleSceneRows(size));
     glEnable(GL_SCISSOR_TEST);
 }
 
+PixelBox betweenTheBars() {
+    return {0, kLetterboxBar, static_cast<int>(kScreenWidth),
+            static_cast<int>(kScreenHeight) - 2 * kLetterboxBar};
+}
+
 void beginBetweenTheBars() {
-    glScissor(0, kLetterboxBar, static_cast<GLsizei>(kScreenWidth),
-              static_cast<GLsizei>(kScreenHeight) - 2 * kLetterboxBar);
+    scissorTo(betweenTheBars());
     glEnable(GL_SCISSOR_TEST);
 }
 
@@ -370,6 +431,17 @@ int boxesBetweenTheBarsAround(PixelBox hole, PixelBox boxes[4]) {
         }
     }
     return count;
+}
+
+PixelBox overlapOf(PixelBox a, PixelBox b) {
+    const int x0 = std::max(a.x, b.x);
+    const int y0 = std::max(a.y, b.y);
+    const int x1 = std::min(a.x + a.width, b.x + b.width);
+    const int y1 = std::min(a.y + a.height, b.y + b.height);
+    if (x0 >= x1 || y0 >= y1) {
+        return {};
+    }
+    return {x0, y0, x1 - x0, y1 - y0};
 }
 
 void scissorTo(PixelBox box) {

@@ -33,6 +33,17 @@ void drawMultiplyOverlay(int textureIndex);
 // Both overlays in a row, as one pass multiplying by both textures where two texture units
 // exist (the product rounded once: within a level of two passes), else as two passes.
 void drawMultiplyOverlays(int firstIndex, int secondIndex);
+// The product of two overlays (as drawMultiplyOverlays draws it) as one texture, or 0 where
+// there is none: without two texture units, or where the two differ in size.
+GLuint screenOverlayProduct(int firstIndex, int secondIndex);
+// Which pixels a quad at the overlays' depth reaches: all (the test off), those where an
+// overlay passes the depth test, or the others.
+enum class OverlayDepth { Everywhere, Passing, Failing };
+// The render target's picture laid as the overlays lay theirs (the screen, at their depth),
+// multiplied by `product` on the second texture unit unless that is 0. Drawn through the
+// program in use, if any; it must then multiply by "overlay" itself. Needs the multitexture
+// calls (screenOverlayProduct is 0 without them).
+void drawRenderTargetAsOverlay(GLuint product, OverlayDepth depth);
 void drawFadeWindow(float start, float end, float t);
 void drawCredits(float startTime, float t);
 void drawLetterbox();
@@ -58,5 +69,11 @@ PixelBox creditsCover(float startTime, float t);
 // The rows between the bars less `hole`, as at most four boxes (below, above, left and right
 // of it); returns how many were written. Without a hole: the one box between the bars.
 int boxesBetweenTheBarsAround(PixelBox hole, PixelBox boxes[4]);
+// The window pixels between the letterbox bars.
+PixelBox betweenTheBars();
+// The part of the square's window pixels beginVisibleSceneRows lets the scene draw in.
+PixelBox visibleSceneRows(int size);
+// The pixels in both boxes (empty where they do not meet).
+PixelBox overlapOf(PixelBox a, PixelBox b);
 // Narrows the passes' scissor box (after beginBetweenTheBars) to `box`.
 void scissorTo(PixelBox box);

@@ -10,6 +10,7 @@
 #include "timeline/texture_loader.h"
 
 ShaderProgram* PostProcessProgram = nullptr;
+ShaderProgram* PostProcessOverlayProgram = nullptr;
 
 namespace {
 std::string dataDirectory = "data";
@@ -86,4 +87,9 @@ void initializeDemo() {
     const std::string vertexPath = dataPath("shaders/default.vert");
     const std::string fragmentPath = dataPath("shaders/blur.frag");
     PostProcessProgram = shaderLibrary().createProgram(vertexPath.c_str(), fragmentPath.c_str());
+    PostProcessOverlayProgram =
+        PostProcessProgram == nullptr
+            ? nullptr
+            : shaderLibrary().createVariant(vertexPath.c_str(), fragmentPath.c_str(),
+                                            "#define MULTIPLY_OVERLAY\n", "overlay");
 }

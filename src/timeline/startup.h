@@ -7,6 +7,9 @@ class ShaderProgram;
 
 // The post-process program built last at start-up, or null.
 extern ShaderProgram* PostProcessProgram;
+// The same program built to multiply by the screen overlays too (null where the files do not
+// offer that, or without the post-process program).
+extern ShaderProgram* PostProcessOverlayProgram;
 
 // Where the data folder is ("data" beside the executable unless told otherwise).
 void setDataDirectory(const std::string& dir);
