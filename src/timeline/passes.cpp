@@ -377,21 +377,21 @@ void endBetweenTheBars() {
 }
 
 void drawLetterbox() {
-    beginBackdropProjection();
-    glTranslatef(0.0f, 0.0f, 1.0f); // the near plane: the bars cover everything
-    glColor3f(0.0f, 0.0f, 0.0f);
-    glBegin(GL_QUADS);
-    glVertex2f(0.0f, 0.0f);
-    glVertex2f(0.0f, 60.0f);
-    glVertex2f(kScreenWidth, 60.0f);
-    glVertex2f(kScreenWidth, 0.0f);
-    glVertex2f(0.0f, 540.0f);
-    glVertex2f(0.0f, kScreenHeight);
-    glVertex2f(kScreenWidth, kScreenHeight);
-    glVertex2f(kScreenWidth, 540.0f);
-    glEnd();
-    glColor3f(1.0f, 1.0f, 1.0f);
-    endScreenProjection();
+    // Two opaque black bars over everything: cleared rather than drawn, the same pixels
+    // for less work.
+    GLfloat clearColor[4];
+    glGetFloatv(GL_COLOR_CLEAR_VALUE, clearColor);
+    glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+    glEnable(GL_SCISSOR_TEST);
+    const int width = static_cast<int>(kScreenWidth);
+    const int height = static_cast<int>(kScreenHeight);
+    for (const PixelBox bar : {PixelBox{0, 0, width, kLetterboxBar},
+                               PixelBox{0, height - kLetterboxBar, width, kLetterboxBar}}) {
+        scissorTo(bar);
+        glClear(GL_COLOR_BUFFER_BIT);
+    }
+    glDisable(GL_SCISSOR_TEST);
+    glClearColor(clearColor[0], clearColor[1], clearColor[2], clearColor[3]);
 }
 
 PixelBox creditsCover(float startTime, float t) {
