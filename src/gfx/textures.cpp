@@ -28,6 +28,18 @@ bool readTextureLevelZero(GLuint texture, GLint& width, GLint& height,
     return true;
 }
 
+void beginUnmodulatedTexels() {
+    GLfloat colour[4];
+    glGetFloatv(GL_CURRENT_COLOR, colour);
+    if (colour[0] == 1.0f && colour[1] == 1.0f && colour[2] == 1.0f && colour[3] == 1.0f) {
+        glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
+    }
+}
+
+void endUnmodulatedTexels() {
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+}
+
 void setTableTextureSampling() {
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);

@@ -25,6 +25,14 @@ void setTableTextureSampling();
 // the full-size level only.
 GLuint makeNearestTexture(GLint width, GLint height, const std::vector<GLubyte>& texels);
 
+// Texturing with the texels as they are (GL_REPLACE) while the current colour is opaque white:
+// nothing here is lit, so the default GL_MODULATE would multiply each texel by exactly one.
+// The fragments are the same, and llvmpipe's fragment code no longer interpolates and
+// multiplies the colour. With any other colour the mode stays GL_MODULATE. For drawing whose
+// colour does not change before endUnmodulatedTexels (back to GL_MODULATE); on the active unit.
+void beginUnmodulatedTexels();
+void endUnmodulatedTexels();
+
 // For sprites that multiply the picture by a texture in opaque white: where a texel is pure
 // white such a sprite leaves the pixel as it is. Binds a copy of TextureTable[index] whose
 // alpha is 0 at those texels and 1 elsewhere (made at the first call for each texture) and

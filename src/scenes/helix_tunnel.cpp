@@ -44,11 +44,13 @@ void drawHelixTunnelScene(float t) {
     // A fragment of alpha 0 adds nothing: the alpha test drops it before blending.
     glEnable(GL_ALPHA_TEST);
     glAlphaFunc(GL_GREATER, 0.0f);
+    beginUnmodulatedTexels();
     beginBillboards();
     for (int i = 0; i < kTunnelSprites; ++i) {
         addBillboard(tunnelSpriteCentre(i, t), tunnelSpriteHalfSize(i, t));
     }
     endBillboards();
+    endUnmodulatedTexels();
     glAlphaFunc(GL_ALWAYS, 0.0f);
     glDisable(GL_ALPHA_TEST);
     glDepthMask(GL_TRUE);

@@ -55,9 +55,11 @@ void drawMirrorSphereScene(float t) {
     bindTableTexture(kMirrorTexture);
     glEnable(GL_TEXTURE_GEN_S);
     glEnable(GL_TEXTURE_GEN_T);
+    beginUnmodulatedTexels();
     if (sharedQuadric != nullptr) {
         gluSphere(sharedQuadric, static_cast<double>(0.7f), 32, 32);
     }
+    endUnmodulatedTexels();
     glDisable(GL_TEXTURE_GEN_S);
     glDisable(GL_TEXTURE_GEN_T);
     glPopMatrix();

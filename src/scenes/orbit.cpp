@@ -33,7 +33,9 @@ void drawOrbitScene(float t) {
     bindTableTexture(kOrbitTexture);
     glEnable(GL_TEXTURE_GEN_S);
     glEnable(GL_TEXTURE_GEN_T);
+    beginUnmodulatedTexels();
     drawObjModelSwirled(ModelTable[kOrbitModel], orbitClock(t));
+    endUnmodulatedTexels();
     glDisable(GL_TEXTURE_GEN_S);
     glDisable(GL_TEXTURE_GEN_T);
     glColor4f(1.0f, 1.0f, 1.0f, 1.0f);

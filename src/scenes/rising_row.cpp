@@ -49,6 +49,7 @@ void drawRisingRowScene(float t) {
     bindTableTexture(kRisingRowTexture);
     glEnable(GL_TEXTURE_GEN_S);
     glEnable(GL_TEXTURE_GEN_T);
+    beginUnmodulatedTexels();
     for (int k = 0; k < kRisingRowCopies; ++k) {
         glPushMatrix();
         const Vec3 offset = risingRowCopyOffset(k);
@@ -59,6 +60,7 @@ void drawRisingRowScene(float t) {
         drawObjModelSwirled(ModelTable[kRisingRowModel], risingRowCopyWarpTime(k, t));
         glPopMatrix();
     }
+    endUnmodulatedTexels();
     glDisable(GL_TEXTURE_GEN_S);
     glDisable(GL_TEXTURE_GEN_T);
     glColor4f(1.0f, 1.0f, 1.0f, 1.0f);

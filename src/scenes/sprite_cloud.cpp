@@ -30,7 +30,9 @@ void drawSpriteCloudScene(float t) {
     glEnable(GL_BLEND);
     glBlendFunc(GL_DST_COLOR, GL_ZERO);
     beginWhiteKeyedSprites(kSpriteCloudTexture);
+    beginUnmodulatedTexels();
     drawObjModelSprites(ModelTable[kSpriteCloudModel], t);
+    endUnmodulatedTexels();
     endWhiteKeyedSprites();
     glDisable(GL_BLEND);
     glDepthMask(GL_TRUE);

@@ -25,7 +25,9 @@ void drawSwirlingSeaScene(float t) {
     bindTableTexture(kSwirlingSeaTexture);
     glEnable(GL_TEXTURE_GEN_S);
     glEnable(GL_TEXTURE_GEN_T);
+    beginUnmodulatedTexels();
     drawObjModelSwirled(ModelTable[kSwirlingSeaModel], t);
+    endUnmodulatedTexels();
     glDisable(GL_TEXTURE_GEN_S);
     glDisable(GL_TEXTURE_GEN_T);
     glColor4f(1.0f, 1.0f, 1.0f, 1.0f);

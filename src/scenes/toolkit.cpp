@@ -92,11 +92,13 @@ void drawSpriteField() {
     glBlendFunc(GL_SRC_ALPHA, GL_ONE);
 
     bindTableTexture(kBubbleTexture);
+    beginUnmodulatedTexels();
     beginBillboards();
     for (int i = 0; i < 800; ++i) {
         addBillboard(BubblePoints[i], bubbleSpriteHalfSize(i));
     }
     endBillboards();
+    endUnmodulatedTexels();
 
     glColor4f(1.0f, 1.0f, 1.0f, 0.1f);
     bindTableTexture(kGlowTexture);
@@ -109,11 +111,13 @@ void drawSpriteField() {
     glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
     glBlendFunc(GL_DST_COLOR, GL_ZERO);
     bindTableTexture(kShadowTexture);
+    beginUnmodulatedTexels();
     beginBillboards();
     for (int i = 0; i < 400; ++i) {
         addBillboard(ShadowPoints[i], shadowSpriteHalfSize(i));
     }
     endBillboards();
+    endUnmodulatedTexels();
 
     glDisable(GL_BLEND);
     glDepthMask(GL_TRUE);

@@ -37,6 +37,7 @@ void drawMirroredScreenQuad() {
 }
 
 void endTexturedPass() {
+    endUnmodulatedTexels();
     glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
     glDisable(GL_BLEND);
     glDisable(GL_TEXTURE_2D);
@@ -95,6 +96,7 @@ void drawRenderTargetQuad() {
     glEnable(GL_TEXTURE_2D);
     glDisable(GL_DEPTH_TEST);
     glBindTexture(GL_TEXTURE_2D, renderTargetTexture);
+    beginUnmodulatedTexels();
     // 810 pixels wide: the outermost 5 columns of the copy fall off each side.
     glBegin(GL_QUADS);
     glTexCoord2f(0.0f, 1.0f);
@@ -106,6 +108,7 @@ void drawRenderTargetQuad() {
     glTexCoord2f(1.0f, 1.0f);
     glVertex2f(kScreenWidth + 5.0f, 0.0f);
     glEnd();
+    endUnmodulatedTexels();
     endScreenProjection();
     glEnable(GL_DEPTH_TEST);
     glDisable(GL_TEXTURE_2D);
@@ -125,6 +128,7 @@ void drawScrollingBackground(int textureIndex, float scroll) {
     glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
     glEnable(GL_TEXTURE_2D);
     bindTableTexture(textureIndex);
+    beginUnmodulatedTexels();
     // A strip 800 x 2048, mirrored; only y 0..600 is inside the projection.
     glBegin(GL_QUADS);
     glTexCoord2f(1.0f, scroll);
@@ -146,6 +150,7 @@ void drawMultiplyOverlay(int textureIndex) {
     glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
     glEnable(GL_TEXTURE_2D);
     bindTableTexture(textureIndex);
+    beginUnmodulatedTexels();
     drawMirroredScreenQuad();
     endTexturedPass();
 }
@@ -226,6 +231,7 @@ void drawMultiplyOverlays(int firstIndex, int secondIndex) {
         glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
         glEnable(GL_TEXTURE_2D);
         glBindTexture(GL_TEXTURE_2D, product);
+        beginUnmodulatedTexels();
         drawMirroredScreenQuad();
         endTexturedPass();
         return;
@@ -236,6 +242,7 @@ void drawMultiplyOverlays(int firstIndex, int secondIndex) {
     glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
     glEnable(GL_TEXTURE_2D);
     bindTableTexture(firstIndex);
+    beginUnmodulatedTexels();
     multitexture.activeTexture(GL_TEXTURE1);
     glEnable(GL_TEXTURE_2D);
     bindTableTexture(secondIndex);
@@ -275,6 +282,7 @@ void drawRenderTargetAsOverlay(GLuint product, OverlayDepth depth) {
     beginScreenProjection();
     glEnable(GL_TEXTURE_2D);
     glBindTexture(GL_TEXTURE_2D, renderTargetTexture);
+    beginUnmodulatedTexels();
     if (product != 0) {
         multitexture.activeTexture(GL_TEXTURE1);
         glEnable(GL_TEXTURE_2D);
@@ -336,6 +344,7 @@ void drawCredits(float startTime, float t) {
     glTranslatef(150.0f, creditsTop(startTime, t), 0.0f);
     glEnable(GL_TEXTURE_2D);
     bindTableTexture(22);
+    beginUnmodulatedTexels();
     // s from -1 to 0 shows the repeating image once, unmirrored.
     glBegin(GL_QUADS);
     glTexCoord2f(-1.0f, 0.0f);
