@@ -91,6 +91,10 @@ void drawSpriteField() {
     glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE);
 
+    // Bubbles and glows add their colour weighted by alpha: a fragment of alpha 0 adds
+    // nothing, and the alpha test drops it before blending.
+    glEnable(GL_ALPHA_TEST);
+    glAlphaFunc(GL_GREATER, 0.0f);
     bindTableTexture(kBubbleTexture);
     beginUnmodulatedTexels();
     beginBillboards();
@@ -107,10 +111,13 @@ void drawSpriteField() {
         addBillboard(GlowPoints[i], glowSpriteHalfSize(i));
     }
     endBillboards();
+    glAlphaFunc(GL_ALWAYS, 0.0f);
+    glDisable(GL_ALPHA_TEST);
 
+    // The shadows multiply the picture: their white texels would leave it as it is.
     glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
     glBlendFunc(GL_DST_COLOR, GL_ZERO);
-    bindTableTexture(kShadowTexture);
+    beginWhiteKeyedSprites(kShadowTexture);
     beginUnmodulatedTexels();
     beginBillboards();
     for (int i = 0; i < 400; ++i) {
@@ -118,6 +125,7 @@ void drawSpriteField() {
     }
     endBillboards();
     endUnmodulatedTexels();
+    endWhiteKeyedSprites();
 
     glDisable(GL_BLEND);
     glDepthMask(GL_TRUE);
