@@ -114,3 +114,31 @@ TEST_F(GlslShaders, StageListedTwiceIsDestroyedOnce) {
     program->linkStages();
     delete program;
 }
+
+// A variant is built quietly: a program only where both files compile and link with the
+// preamble and the result has the required uniform; otherwise null, with no box or line.
+TEST_F(GlslShaders, VariantIsQuietAndKeptOnlyWhereTheSourceUsesThePreamble) {
+    const std::string vertex = shaderFile("v.vert", kPassVertex);
+    const std::string fragment =
+        shaderFile("v.frag", "#ifdef EXTRA\n"
+                             "uniform float extra;\n"
+                             "#else\n"
+                             "const float extra = 0.0;\n"
+                             "#endif\n"
+                             "void main() { gl_FragColor = vec4(extra); }\n");
+    const std::string broken = shaderFile("broken.vert", kBrokenVertex);
+    const std::string missing = tempPath("missing");
+    StdoutCapture capture;
+    for (const auto& [v, preamble, built] :
+         {std::tuple{vertex, "#define EXTRA\n", true}, std::tuple{vertex, "#define OTHER\n", false},
+          std::tuple{broken, "#define EXTRA\n", false},
+          std::tuple{missing, "#define EXTRA\n", false}}) {
+        const std::size_t before = library.programs.size();
+        ShaderProgram* program =
+            library.createVariant(v.c_str(), fragment.c_str(), preamble, "extra");
+        EXPECT_EQ(program != nullptr, built) << v << " " << preamble;
+        EXPECT_EQ(library.programs.size(), before + (built ? 1 : 0));
+    }
+    EXPECT_EQ(capture.finish(), "");
+    EXPECT_TRUE(shownBoxes().empty());
+}
