@@ -17,17 +17,42 @@ constexpr double kSwirlRadius = 18.0;
 constexpr double kBobHeight = 12.0;
 constexpr float kSpriteSpread = 1.2f;
 
-Vec3 swirl(float x, float y, float z, float s, float t) {
-    const double a = static_cast<double>(s) + static_cast<double>(y) * kTwistPerHeight;
-    return {static_cast<float>(x + kSwirlRadius * std::sin(a)),
-            static_cast<float>(y + kBobHeight * std::sin(static_cast<double>(t) +
-                                                         static_cast<double>(y) * kBobPerHeight)),
-            static_cast<float>(z + kSwirlRadius * std::cos(a))};
+// The swirl's angles are a time part plus a height part; with the sine and cosine of each
+// part known, the angle-sum identities give the swirl without a sine per vertex. In double
+// precision they agree with the direct sines far below the float the result is rounded to.
+struct HeightTerms {
+    double twistSin, twistCos, bobSin, bobCos;
+};
+
+HeightTerms heightTermsOf(float y) {
+    const double twist = static_cast<double>(y) * kTwistPerHeight;
+    const double bob = static_cast<double>(y) * kBobPerHeight;
+    return {std::sin(twist), std::cos(twist), std::sin(bob), std::cos(bob)};
 }
+
+struct TimeTerms {
+    double twistSin, twistCos, bobSin, bobCos;
+};
+
+TimeTerms timeTermsOf(float s, float t) {
+    return {std::sin(static_cast<double>(s)), std::cos(static_cast<double>(s)),
+            std::sin(static_cast<double>(t)), std::cos(static_cast<double>(t))};
+}
+
+Vec3 swirlWithTerms(const float* p, const HeightTerms& h, const TimeTerms& k) {
+    const double twistSin = k.twistSin * h.twistCos + k.twistCos * h.twistSin;
+    const double twistCos = k.twistCos * h.twistCos - k.twistSin * h.twistSin;
+    const double bobSin = k.bobSin * h.bobCos + k.bobCos * h.bobSin;
+    return {static_cast<float>(p[0] + kSwirlRadius * twistSin),
+            static_cast<float>(p[1] + kBobHeight * bobSin),
+            static_cast<float>(p[2] + kSwirlRadius * twistCos)};
+}
+
 } // namespace
 
 Vec3 swirledVertex(float x, float y, float z, float t) {
-    return swirl(x, y, z, t * 0.25f, t);
+    const float p[3] = {x, y, z};
+    return swirlWithTerms(p, heightTermsOf(y), timeTermsOf(t * 0.25f, t));
 }
 
 Vec3 triangleSpriteCentre(float x, float y, float z) {
@@ -47,9 +72,13 @@ struct IndexedModel {
     const ObjTriangle* triangles = nullptr;
     uint32_t triangleCount = 0;
     const ObjGroup* groups = nullptr;
+    const float (*vertices)[3] = nullptr;
+    uint32_t vertexCount = 0;
     std::vector<int32_t> cornerVertex;
     std::vector<int32_t> cornerTexCoord;
     std::vector<GLuint> indices; // group after group, in list order
+    // Per vertex, the parts of the swirl that depend on its height alone.
+    std::vector<HeightTerms> heightTerms;
 };
 IndexedModel indexedModels[kModelCount + 1];
 int nextIndexedSlot = 0;
@@ -57,13 +86,25 @@ int nextIndexedSlot = 0;
 const IndexedModel& indexedModel(const ObjModel& model) {
     for (const IndexedModel& known : indexedModels) {
         if (known.triangles == model.triangles && known.triangleCount == model.triangleCount &&
-            known.groups == model.groups) {
+            known.groups == model.groups && known.vertices == model.vertices &&
+            known.vertexCount == model.vertexCount) {
             return known;
         }
     }
     IndexedModel& made = indexedModels[nextIndexedSlot];
     nextIndexedSlot = (nextIndexedSlot + 1) % static_cast<int>(std::size(indexedModels));
-    made = IndexedModel{model.triangles, model.triangleCount, model.groups, {}, {}, {}};
+    made = IndexedModel{model.triangles,
+                        model.triangleCount,
+                        model.groups,
+                        model.vertices,
+                        model.vertexCount,
+                        {},
+                        {},
+                        {},
+                        {}};
+    for (uint32_t v = 0; v <= model.vertexCount && model.vertices != nullptr; ++v) {
+        made.heightTerms.push_back(heightTermsOf(model.vertices[v][1]));
+    }
     const bool textured = model.texCoordCount != 0;
     std::unordered_map<uint64_t, GLuint> seen;
     for (const ObjGroup* g = model.groups; g != nullptr; g = g->next) {
@@ -105,15 +146,14 @@ void growTo(std::vector<GLfloat>& scratch, std::size_t size) {
 // alone), and each group is drawn from arrays indexed corner by corner in the order immediate
 // mode would send them, so every distinct corner goes through the vertex stage once.
 void drawObjModelSwirled(const ObjModel& model, float t) {
-    const float s = t * 0.25f;
+    const IndexedModel& indexed = indexedModel(model);
+    const TimeTerms now = timeTermsOf(t * 0.25f, t);
     if (swirledScratch.size() < model.vertexCount + 1u) {
         swirledScratch.resize(model.vertexCount + 1u);
     }
-    for (uint32_t v = 0; v <= model.vertexCount && model.vertices != nullptr; ++v) {
-        const float* p = model.vertices[v];
-        swirledScratch[v] = swirl(p[0], p[1], p[2], s, t);
+    for (uint32_t v = 0; v < indexed.heightTerms.size(); ++v) {
+        swirledScratch[v] = swirlWithTerms(model.vertices[v], indexed.heightTerms[v], now);
     }
-    const IndexedModel& indexed = indexedModel(model);
     const std::size_t corners = indexed.cornerVertex.size();
     const bool textured = model.texCoordCount != 0;
     growTo(positionScratch, corners * 3);
