@@ -17,6 +17,7 @@
 #include <fstream>
 #include <iterator>
 #include <mutex>
+#include <string_view>
 #include <thread>
 #include <vector>
 
@@ -27,15 +28,18 @@
 #include "host/offscreen.h"
 #include "offline/ffmpeg_process.h"
 #include "offline/frame_readback.h"
+#include "offline/yuv_frames.h"
 #include "timeline/composer.h"
 #include "timeline/startup.h"
 
 namespace {
 
-// x264 presets chosen so that on two cores the encoder, sharing them with the software
-// renderer, adds less than 30 % to the processor time of rendering the frames, even in
-// the cheapest section to render (bench/capture_bench.cpp measures it).
-constexpr const char* kMp4Preset = "superfast";
+// x264 presets chosen for two cores, where the encoder shares them with the software
+// renderer: the capture should take less than 1.3 times as long as rendering the frames
+// alone (bench/capture_bench.cpp measures it). With the renderer as fast as it now is, the
+// lighter sections leave the encoder little room, so the shareable video takes the fastest
+// preset (with CABAC kept on) at the cost of larger files.
+constexpr const char* kMp4Preset = "ultrafast";
 constexpr const char* kMkvPreset = "ultrafast";
 constexpr int kQueuedFrames = 3;
 constexpr int64_t kAudioChunkFrames = 4096;
@@ -126,8 +130,10 @@ struct FrameQueue {
     int writeError = 0; // errno of a failed write, 0 while all is well
 };
 
-void writeFrames(FrameQueue& queue, int fd) {
+// Writes each filled picture to the pipe, converted to 4:2:0 first where the encoder takes it.
+void writeFrames(FrameQueue& queue, int fd, bool toYuv, int width, int height) {
     bool failed = false;
+    std::vector<std::uint8_t> yuv(toYuv ? yuv420Bytes(width, height) : 0);
     for (;;) {
         int index;
         {
@@ -140,7 +146,11 @@ void writeFrames(FrameQueue& queue, int fd) {
             queue.filled.pop_front();
         }
         const std::vector<std::uint8_t>& frame = queue.buffers[static_cast<std::size_t>(index)];
-        if (!failed && !writeAll(fd, frame.data(), frame.size())) {
+        if (toYuv && !failed) {
+            rgbaToYuv420(frame.data(), width, height, yuv.data());
+        }
+        const std::vector<std::uint8_t>& bytes = toYuv ? yuv : frame;
+        if (!failed && !writeAll(fd, bytes.data(), bytes.size())) {
             failed = true;
             std::lock_guard lock(queue.mutex);
             queue.writeError = errno;
@@ -322,7 +332,9 @@ int runCapture(const CaptureRequest& request) {
         queue.buffers.emplace_back(frameBytes);
         queue.free.push_back(i);
     }
-    std::thread videoWriter(writeFrames, std::ref(queue), ffmpeg.takeVideoFd());
+    const bool toYuv = std::string_view(pictureFormat(container)) == "yuv420p";
+    std::thread videoWriter(writeFrames, std::ref(queue), ffmpeg.takeVideoFd(), toYuv,
+                            run.target.width, run.target.height);
     std::atomic<int> audioError{0};
     std::thread audioWriter;
     if (withAudio) {

@@ -26,6 +26,10 @@ struct EncoderSettings {
 // The container a file name asks for by its extension (.mp4 or .mkv), or false.
 bool containerForPath(const std::string& path, Container& container);
 
+// How pictures go down the pipe, in ffmpeg's names: "yuv420p" for an MP4 (converted by
+// rgbaToYuv420 as the encoder would), "rgba" for the lossless MKV.
+const char* pictureFormat(Container container);
+
 // The arguments after the program name.
 std::vector<std::string> ffmpegArguments(const EncoderSettings& settings);
 
