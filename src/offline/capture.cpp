@@ -38,7 +38,7 @@ namespace {
 // renderer: the capture should take less than 1.3 times as long as rendering the frames
 // alone (bench/capture_bench.cpp measures it). With the renderer as fast as it now is, the
 // lighter sections leave the encoder little room, so the shareable video takes the fastest
-// preset (with CABAC kept on) at the cost of larger files.
+// preset, at the cost of files about half as large again as superfast's.
 constexpr const char* kMp4Preset = "ultrafast";
 constexpr const char* kMkvPreset = "ultrafast";
 constexpr int kQueuedFrames = 3;

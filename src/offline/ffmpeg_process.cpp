@@ -80,14 +80,13 @@ std::vector<std::string> ffmpegArguments(const EncoderSettings& s) {
     }
     args.insert(args.end(), {"-map", "0:v"});
     if (mp4) {
-        // CABAC stays on whatever the preset: ultrafast alone turns it off, for files a
-        // quarter larger.
-        args.insert(args.end(),
-                    {"-c:v", "libx264", "-preset", s.preset, "-x264-params", "cabac=1", "-crf",
-                     "18", "-pix_fmt", "yuv420p", "-colorspace", "smpte170m", "-color_primaries",
-                     "smpte170m", "-color_trc", "smpte170m", "-color_range", "tv"});
+        args.insert(args.end(), {"-c:v", "libx264", "-preset", s.preset, "-crf", "18", "-pix_fmt",
+                                 "yuv420p", "-colorspace", "smpte170m", "-color_primaries",
+                                 "smpte170m", "-color_trc", "smpte170m", "-color_range", "tv"});
         if (s.withAudio) {
-            args.insert(args.end(), {"-c:a", "aac", "-b:a", "192k"});
+            // The AAC encoder's fast coder: at 192 kbit/s it takes 2.5 s of processor time
+            // for the whole track instead of 6.3 s, time the renderer needs more.
+            args.insert(args.end(), {"-c:a", "aac", "-aac_coder", "fast", "-b:a", "192k"});
         }
         args.insert(args.end(), {"-movflags", "+faststart", "-f", "mp4"});
     } else {
