@@ -5,28 +5,16 @@
 
 #include <string>
 
-#include "audio/music.h"
 #include "gfx/gl.h"
-#include "scenes/toolkit.h"
-#include "shader/glsl_shaders.h"
 #include "support/offscreen_gl.h"
 #include "timeline/composer.h"
-#include "timeline/startup.h"
 
 namespace {
 
 OffscreenGl* context() {
     static OffscreenGl* gl = [] {
         auto* made = new OffscreenGl();
-        setGlProcLookup(OffscreenGl::lookup);
-        setClockSource(ClockSource::Manual);
-        setDataDirectory(std::string(QUORLITH_BUILD_DIR) + "/data");
-        resetDemoRand();
-        glMatrixMode(GL_PROJECTION);
-        glLoadIdentity();
-        gluPerspective(45.0, 800.0 / 600.0, 1.0, 100.0);
-        glMatrixMode(GL_MODELVIEW);
-        initializeDemo();
+        OffscreenGl::startDemoHere(std::string(QUORLITH_BUILD_DIR) + "/data");
         return made;
     }();
     return gl;

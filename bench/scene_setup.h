@@ -10,6 +10,7 @@
 
 #include "gfx/gl.h"
 #include "gfx/textures.h"
+#include "host/window.h"
 #include "model/obj_model.h"
 #include "scenes/toolkit.h"
 
@@ -19,12 +20,9 @@
 enum class TextureLook { Glow, Mask, Spokes };
 
 inline void setUpSceneGlState() {
+    // The window's projection, drawn into the 512 square as the demo draws its scenes.
+    resizeView(800, 600);
     glViewport(0, 0, 512, 512);
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    gluPerspective(45.0, 800.0 / 600.0, 1.0, 100.0);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
     glShadeModel(GL_SMOOTH);
     glClearDepth(1.0);
     glEnable(GL_DEPTH_TEST);

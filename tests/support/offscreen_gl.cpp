@@ -11,6 +11,7 @@
 #include "audio/music.h"
 #include "gfx/gl.h"
 #include "host/gl_lookup.h"
+#include "host/window.h"
 #include "scenes/toolkit.h"
 #include "shader/glsl_shaders.h"
 #include "timeline/startup.h"
@@ -86,11 +87,6 @@ void OffscreenGl::startDemoHere(const std::string& dataDirectory) {
     setClockSource(ClockSource::Manual);
     setDataDirectory(dataDirectory);
     resetDemoRand();
-    glViewport(0, 0, 800, 600);
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    gluPerspective(45.0, 800.0 / 600.0, 1.0, 100.0);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
+    resizeView(800, 600);
     initializeDemo();
 }
