@@ -1,8 +1,8 @@
 // Post-process vertex stage: the screen quad keeps the fixed-function transform and hands its
 // texture coordinates to the fragment stage, with the parts of the blur that are the same for
 // every pixel: the radius (from "slider", "slider2" and "time") and the glow scale. GLSL 1.10
-// (the default without a #version line). Built a second time with MULTIPLY_OVERLAY defined,
-// it also hands on the second texture unit's coordinates (the screen overlay's).
+// (the default without a #version line). Built with MULTIPLY_OVERLAY defined, it also hands
+// on the second texture unit's coordinates (the screen overlay's).
 
 uniform float slider;
 uniform float slider2;

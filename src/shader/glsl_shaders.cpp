@@ -526,7 +526,8 @@ bool prependSource(ShaderStage& stage, const char* text) {
 } // namespace
 
 ShaderProgram* ShaderLibrary::createVariant(const char* vertexPath, const char* fragmentPath,
-                                            const char* preamble, const char* requiredUniform) {
+                                            const char* preamble,
+                                            std::initializer_list<const char*> requiredUniforms) {
     if (!GlslAvailable || vertexPath == nullptr || fragmentPath == nullptr) {
         return nullptr;
     }
@@ -541,8 +542,11 @@ ShaderProgram* ShaderLibrary::createVariant(const char* vertexPath, const char* 
         program->attachStage(vertex);
         program->attachStage(fragment);
     }
+    const auto lacks = [program](const char* name) {
+        return GlslEntryPoints.glGetUniformLocationARB(program->handle, name) == -1;
+    };
     if (!built || !program->linkStages() ||
-        GlslEntryPoints.glGetUniformLocationARB(program->handle, requiredUniform) == -1) {
+        std::any_of(requiredUniforms.begin(), requiredUniforms.end(), lacks)) {
         delete program;
         delete vertex;
         delete fragment;

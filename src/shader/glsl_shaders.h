@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstddef>
+#include <initializer_list>
 #include <new>
 #include <vector>
 
@@ -184,9 +185,11 @@ class ShaderLibrary {
     ShaderProgram* createProgram(const char* vertexPath, const char* fragmentPath);
     // The same two files with `preamble` put before each source (a #define a source may test),
     // built quietly: null, with no message, when either file is missing, does not compile or
-    // link, or the program has no uniform `requiredUniform` (a source that ignores the define).
+    // link, or the program lacks a uniform of `requiredUniforms` (a source that ignores the
+    // define).
     ShaderProgram* createVariant(const char* vertexPath, const char* fragmentPath,
-                                 const char* preamble, const char* requiredUniform);
+                                 const char* preamble,
+                                 std::initializer_list<const char*> requiredUniforms);
 
     std::vector<ShaderProgram*> programs;
 };

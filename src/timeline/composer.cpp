@@ -63,36 +63,75 @@ void endPostProcess(ShaderProgram* program) {
     }
 }
 
-// The render target's quad through the post-process program, in each of the boxes (the
-// target is copied once).
-void postProcess(float t, const PixelBox* boxes, int count) {
+// The programs that draw the picture from the render target.
+struct PicturePrograms {
+    // The picture alone; null for the plain quad.
+    ShaderProgram* picture = nullptr;
+    // The picture multiplied by the overlays' product; null where there is none.
+    ShaderProgram* withOverlays = nullptr;
+    // Whether they read the far glow map.
+    bool farGlowMap = false;
+};
+
+// The frame copied into the render target and, where the post-process's variants that read
+// it can run, the far glow map drawn from it; then the programs to draw the picture with.
+PicturePrograms capturePicture(float t) {
     copyToRenderTarget(kRenderTargetSize);
-    beginPostProcess(PostProcessProgram, t);
+    if (PostProcessProgram == nullptr) {
+        return {};
+    }
+    const PostProcessVariants& variants = PostProcessVariantPrograms;
+    if (variants.farGlowMap == nullptr || !farGlowMapAvailable()) {
+        return {PostProcessProgram, nullptr, false};
+    }
+    beginPostProcess(variants.farGlowMap, t);
+    drawFarGlowMap();
+    endPostProcess(variants.farGlowMap);
+    return {variants.picture, variants.pictureWithOverlays, true};
+}
+
+void beginPicture(ShaderProgram* program, const PicturePrograms& programs, float t) {
+    beginPostProcess(program, t);
+    if (program != nullptr && programs.farGlowMap) {
+        program->setUniformInt("farGlow", 2);
+        bindFarGlowMap(true);
+    }
+}
+
+void endPicture(ShaderProgram* program, const PicturePrograms& programs) {
+    if (program != nullptr && programs.farGlowMap) {
+        bindFarGlowMap(false);
+    }
+    endPostProcess(program);
+}
+
+// The render target's quad through the picture's program, in each of the boxes.
+void drawPicture(const PicturePrograms& programs, float t, const PixelBox* boxes, int count) {
+    beginPicture(programs.picture, programs, t);
     for (int i = 0; i < count; ++i) {
         scissorTo(boxes[i]);
         drawRenderTargetQuad();
     }
-    endPostProcess(PostProcessProgram);
+    endPicture(programs.picture, programs);
 }
 
-// The post-process and both screen overlays in one pass, where the overlays come right after
-// it: the render target's picture multiplied by their product, by the second texture unit or
-// by the program's own variant. Where the scene left depths an overlay fails against, those
+// The picture and both screen overlays in one pass, where the overlays come right after it:
+// the render target's picture multiplied by their product, by the second texture unit or by
+// the program's own variant. Where the scene left depths an overlay fails against, those
 // pixels get the picture alone in a second pass. Only the scene's own pixels can hold such
 // depths: elsewhere the overlays pass everywhere. False, drawing nothing, where it cannot be
 // done; the passes are then drawn one by one.
-bool postProcessWithOverlays(float t, bool depthFree) {
+bool drawPictureWithOverlays(const PicturePrograms& programs, float t, bool depthFree) {
     const GLuint product = screenOverlayProduct(kScreenOverlayTexture, kOverlayTexture);
-    ShaderProgram* merged = PostProcessProgram != nullptr ? PostProcessOverlayProgram : nullptr;
-    if (product == 0 || (PostProcessProgram != nullptr && merged == nullptr)) {
+    if (product == 0 || (programs.picture != nullptr && programs.withOverlays == nullptr)) {
         return false;
     }
     const PixelBox sceneDepths =
         depthFree ? PixelBox{} : overlapOf(visibleSceneRows(kRenderTargetSize), betweenTheBars());
     PixelBox around[4];
     const int count = boxesBetweenTheBarsAround(sceneDepths, around);
-    copyToRenderTarget(kRenderTargetSize);
-    beginPostProcess(merged, t);
+    ShaderProgram* merged = programs.withOverlays;
+    beginPicture(merged, programs, t);
     if (merged != nullptr) {
         merged->setUniformInt("overlay", 1);
     }
@@ -104,11 +143,11 @@ bool postProcessWithOverlays(float t, bool depthFree) {
         scissorTo(sceneDepths);
         drawRenderTargetAsOverlay(product, OverlayDepth::Passing);
     }
-    endPostProcess(merged);
+    endPicture(merged, programs);
     if (!depthFree) {
-        beginPostProcess(PostProcessProgram, t);
+        beginPicture(programs.picture, programs, t);
         drawRenderTargetAsOverlay(0, OverlayDepth::Failing);
-        endPostProcess(PostProcessProgram);
+        endPicture(programs.picture, programs);
     }
     return true;
 }
@@ -147,8 +186,9 @@ void drawFrameAt(float t) {
     // everywhere: drawn without it, they read no depth (and write none that a later pass
     // would test against before the next clear).
     const bool depthFree = scene == nullptr || !scene->writesDepth;
+    const PicturePrograms programs = capturePicture(t);
     if (between) {
-        postProcess(t, boxes, count);
+        drawPicture(programs, t, boxes, count);
         for (int i = 0; i < count; ++i) {
             scissorTo(boxes[i]);
             drawMultiplyOverlay(kScreenOverlayTexture);
@@ -162,8 +202,8 @@ void drawFrameAt(float t) {
             drawCredits(kCreditsStart, t);
         }
         drawMultiplyOverlay(kOverlayTexture);
-    } else if (!postProcessWithOverlays(t, depthFree)) {
-        postProcess(t, boxes, count);
+    } else if (!drawPictureWithOverlays(programs, t, depthFree)) {
+        drawPicture(programs, t, boxes, count);
         if (depthFree) {
             glDisable(GL_DEPTH_TEST);
         }

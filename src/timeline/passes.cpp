@@ -193,12 +193,20 @@ GLuint overlayProductOf(GLuint first, GLuint second) {
     }
     return overlayProduct.product;
 }
+
+GLuint farGlowMapTexture = 0;
+int programTextureUnits = 0;
 } // namespace
 
 void prepareScreenPasses() {
-    // A product made in another context names nothing here.
+    // A product or map made in another context names nothing here.
     overlayProduct = OverlayProduct{};
+    farGlowMapTexture = 0;
     multitexture = MultitextureCalls{};
+    programTextureUnits = 0;
+    if (hasGlExtension("GL_ARB_fragment_shader")) {
+        glGetIntegerv(GL_MAX_TEXTURE_IMAGE_UNITS_ARB, &programTextureUnits);
+    }
     const GlProcLookup lookup = glProcLookup();
     GLint units = 0;
     glGetIntegerv(GL_MAX_TEXTURE_UNITS, &units);
@@ -316,6 +324,52 @@ void drawRenderTargetAsOverlay(GLuint product, OverlayDepth depth) {
     glDepthFunc(GL_LEQUAL);
     glDepthMask(GL_TRUE);
     glEnable(GL_DEPTH_TEST);
+}
+
+bool farGlowMapAvailable() {
+    return multitexture.available() && programTextureUnits >= 3;
+}
+
+void drawFarGlowMap() {
+    if (farGlowMapTexture == 0) {
+        glGenTextures(1, &farGlowMapTexture);
+        glBindTexture(GL_TEXTURE_2D, farGlowMapTexture);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB8, kFarGlowMapSize, kFarGlowMapSize, 0, GL_RGB,
+                     GL_UNSIGNED_BYTE, nullptr);
+    }
+    glViewport(0, 0, kFarGlowMapSize, kFarGlowMapSize);
+    scissorTo({0, 0, kFarGlowMapSize, kFarGlowMapSize});
+    glDisable(GL_DEPTH_TEST);
+    beginScreenProjection();
+    glBindTexture(GL_TEXTURE_2D, renderTargetTexture);
+    // The whole render target over the corner, unmirrored: texel centres of the map fall on
+    // texture coordinates (i + 0.5) / 128.
+    glBegin(GL_QUADS);
+    glTexCoord2f(0.0f, 1.0f);
+    glVertex2f(0.0f, 0.0f);
+    glTexCoord2f(0.0f, 0.0f);
+    glVertex2f(0.0f, kScreenHeight);
+    glTexCoord2f(1.0f, 0.0f);
+    glVertex2f(kScreenWidth, kScreenHeight);
+    glTexCoord2f(1.0f, 1.0f);
+    glVertex2f(kScreenWidth, 0.0f);
+    glEnd();
+    glBindTexture(GL_TEXTURE_2D, farGlowMapTexture);
+    glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 0, 0, kFarGlowMapSize, kFarGlowMapSize);
+    glBindTexture(GL_TEXTURE_2D, 0);
+    endScreenProjection();
+    glEnable(GL_DEPTH_TEST);
+    glViewport(0, 0, static_cast<GLsizei>(kScreenWidth), static_cast<GLsizei>(kScreenHeight));
+}
+
+void bindFarGlowMap(bool bound) {
+    multitexture.activeTexture(GL_TEXTURE2);
+    glBindTexture(GL_TEXTURE_2D, bound ? farGlowMapTexture : 0);
+    multitexture.activeTexture(GL_TEXTURE0);
 }
 
 void drawFadeWindow(float start, float end, float t) {

@@ -44,6 +44,19 @@ enum class OverlayDepth { Everywhere, Passing, Failing };
 // program in use, if any; it must then multiply by "overlay" itself. Needs the multitexture
 // calls (screenOverlayProduct is 0 without them).
 void drawRenderTargetAsOverlay(GLuint product, OverlayDepth depth);
+// The far glow map's side in texels: one for each 4 x 4 of the render target's.
+inline constexpr int kFarGlowMapSize = 128;
+// Whether programs can read the far glow map: the multitexture calls and three texture units.
+bool farGlowMapAvailable();
+// The far glow map drawn through the program in use (the post-process's map variant, reading
+// the render target) into the window's bottom-left corner, which the passes after it cover,
+// and copied into the map's texture (made at the first frame that needs it). Leaves the
+// scissor box at that corner.
+void drawFarGlowMap();
+// The far glow map bound on the third texture unit, where the program in use reads it; with
+// false, unbound again.
+void bindFarGlowMap(bool bound);
+
 void drawFadeWindow(float start, float end, float t);
 void drawCredits(float startTime, float t);
 void drawLetterbox();

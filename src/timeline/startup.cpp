@@ -10,7 +10,7 @@
 #include "timeline/texture_loader.h"
 
 ShaderProgram* PostProcessProgram = nullptr;
-ShaderProgram* PostProcessOverlayProgram = nullptr;
+PostProcessVariants PostProcessVariantPrograms;
 
 namespace {
 std::string dataDirectory = "data";
@@ -87,9 +87,20 @@ void initializeDemo() {
     const std::string vertexPath = dataPath("shaders/default.vert");
     const std::string fragmentPath = dataPath("shaders/blur.frag");
     PostProcessProgram = shaderLibrary().createProgram(vertexPath.c_str(), fragmentPath.c_str());
-    PostProcessOverlayProgram =
-        PostProcessProgram == nullptr
-            ? nullptr
-            : shaderLibrary().createVariant(vertexPath.c_str(), fragmentPath.c_str(),
-                                            "#define MULTIPLY_OVERLAY\n", "overlay");
+    PostProcessVariantPrograms = {};
+    if (PostProcessProgram == nullptr) {
+        return;
+    }
+    const auto variant = [&](const char* defines, std::initializer_list<const char*> uniforms) {
+        return shaderLibrary().createVariant(vertexPath.c_str(), fragmentPath.c_str(), defines,
+                                             uniforms);
+    };
+    const PostProcessVariants variants{
+        variant("#define FAR_GLOW_MAP\n", {"texture"}),
+        variant("#define FAR_GLOW_FROM_MAP\n", {"farGlow"}),
+        variant("#define FAR_GLOW_FROM_MAP\n#define MULTIPLY_OVERLAY\n", {"farGlow", "overlay"})};
+    if (variants.farGlowMap != nullptr && variants.picture != nullptr &&
+        variants.pictureWithOverlays != nullptr) {
+        PostProcessVariantPrograms = variants;
+    }
 }

@@ -7,9 +7,16 @@ class ShaderProgram;
 
 // The post-process program built last at start-up, or null.
 extern ShaderProgram* PostProcessProgram;
-// The same program built to multiply by the screen overlays too (null where the files do not
-// offer that, or without the post-process program).
-extern ShaderProgram* PostProcessOverlayProgram;
+// The same files built as the variants that share the post-process out: `farGlowMap` draws the
+// far glow's small map, `picture` the picture with its far glow read from that map, and
+// `pictureWithOverlays` that picture multiplied by the screen overlays too. All null where the
+// files do not offer each of them, or without the post-process program.
+struct PostProcessVariants {
+    ShaderProgram* farGlowMap = nullptr;
+    ShaderProgram* picture = nullptr;
+    ShaderProgram* pictureWithOverlays = nullptr;
+};
+extern PostProcessVariants PostProcessVariantPrograms;
 
 // Where the data folder is ("data" beside the executable unless told otherwise).
 void setDataDirectory(const std::string& dir);

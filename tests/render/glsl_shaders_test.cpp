@@ -135,7 +135,7 @@ TEST_F(GlslShaders, VariantIsQuietAndKeptOnlyWhereTheSourceUsesThePreamble) {
           std::tuple{missing, "#define EXTRA\n", false}}) {
         const std::size_t before = library.programs.size();
         ShaderProgram* program =
-            library.createVariant(v.c_str(), fragment.c_str(), preamble, "extra");
+            library.createVariant(v.c_str(), fragment.c_str(), preamble, {"extra"});
         EXPECT_EQ(program != nullptr, built) << v << " " << preamble;
         EXPECT_EQ(library.programs.size(), before + (built ? 1 : 0));
     }
