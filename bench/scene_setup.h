@@ -13,6 +13,7 @@
 #include "host/window.h"
 #include "model/obj_model.h"
 #include "scenes/toolkit.h"
+#include "timeline/schedule.h"
 
 // A 32 x 32 stand-in texture: a round glow of colour (r, g, b) with alpha falling to 0 at
 // the rim, a mask for multiplying (white at the rim, grey in the middle), or coloured spokes
@@ -97,5 +98,12 @@ inline void initialiseScenesLikeStartUp() {
         sharedQuadric = gluNewQuadric();
         gluQuadricNormals(sharedQuadric, GLU_SMOOTH);
         gluQuadricTexture(sharedQuadric, GL_TRUE);
+    }
+}
+
+// The scene the timeline shows at t, drawn as the frame composer draws it.
+inline void drawScheduledScene(float t) {
+    if (const SceneEntry* scene = sceneAt(t)) {
+        drawScene(*scene, t);
     }
 }

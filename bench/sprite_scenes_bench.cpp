@@ -4,7 +4,6 @@
 
 #include <cstdio>
 
-#include "scenes/scenes.h"
 #include "scenes/toolkit.h"
 #include "sprite_scenes_gl.h"
 #include "support/offscreen_gl.h"
@@ -34,16 +33,16 @@ void spriteFieldOnly(float /*t*/) {
 }
 
 void BM_FireHelix(benchmark::State& s) {
-    runScene(s, drawFireHelixScene, 150.5f, 169.5f);
+    runScene(s, drawScheduledScene, 150.5f, 169.5f);
 }
 void BM_TwinKnots(benchmark::State& s) {
-    runScene(s, drawTwinKnotsScene, 192.5f, 214.5f);
+    runScene(s, drawScheduledScene, 192.5f, 214.5f);
 }
 void BM_MirrorSphere(benchmark::State& s) {
-    runScene(s, drawMirrorSphereScene, 215.5f, 247.5f);
+    runScene(s, drawScheduledScene, 215.5f, 247.5f);
 }
 void BM_HelixTunnel(benchmark::State& s) {
-    runScene(s, drawHelixTunnelScene, 268.5f, 289.5f);
+    runScene(s, drawScheduledScene, 268.5f, 289.5f);
 }
 // The 2200 billboards three of the scenes draw last, for comparison.
 void BM_SpriteFieldOnly(benchmark::State& s) {

@@ -41,10 +41,6 @@ void drawFireHelixScene(float t) {
     glLoadIdentity();
     const Vec3 eye = fireHelixEye(t);
     gluLookAt(eye.x, eye.y, eye.z, 0.0, 0.0, 0.0, 0.0, 1.0, 1.0);
-    // Nothing in this scene writes depth and the backdrop under it leaves the far value
-    // everywhere, so every fragment passes the depth test: with the test off the rasteriser
-    // never reads the depth buffer.
-    glDisable(GL_DEPTH_TEST);
 
     glEnable(GL_TEXTURE_2D);
     bindTableTexture(kFireHelixTexture);
@@ -79,5 +75,4 @@ void drawFireHelixScene(float t) {
     glDisable(GL_BLEND);
     glDepthMask(GL_TRUE);
     drawSpriteField();
-    glEnable(GL_DEPTH_TEST);
 }

@@ -30,10 +30,6 @@ void drawHelixTunnelScene(float t) {
     // No camera of its own: the viewer sits on the helix axis looking down -z.
     glLoadIdentity();
     glTranslatef(0.0f, 0.0f, tunnelTranslationZ(t));
-    // Nothing in this scene writes depth and the backdrop under it leaves the far value
-    // everywhere, so every fragment passes the depth test: with the test off the rasteriser
-    // never reads the depth buffer.
-    glDisable(GL_DEPTH_TEST);
 
     // The colour is the white the passes before leave.
     glEnable(GL_BLEND);
@@ -56,5 +52,4 @@ void drawHelixTunnelScene(float t) {
     glDepthMask(GL_TRUE);
     glDisable(GL_BLEND);
     glDisable(GL_TEXTURE_2D);
-    glEnable(GL_DEPTH_TEST);
 }

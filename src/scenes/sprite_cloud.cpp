@@ -17,10 +17,6 @@ void drawSpriteCloudScene(float t) {
     glLoadIdentity();
     const std::array<double, 3> eye = spriteCloudEye(t);
     gluLookAt(eye[0], eye[1], eye[2], 0.0, 0.0, 0.0, 0.0, 1.0, 0.0);
-    // Nothing in this scene writes depth and the backdrop under it leaves the far value
-    // everywhere, so every fragment passes the depth test: with the test off the rasteriser
-    // never reads the depth buffer.
-    glDisable(GL_DEPTH_TEST);
 
     glPushMatrix();
     glScalef(0.01f, 0.01f, 0.01f);
@@ -39,5 +35,4 @@ void drawSpriteCloudScene(float t) {
     glPopMatrix();
 
     drawSpriteField();
-    glEnable(GL_DEPTH_TEST);
 }

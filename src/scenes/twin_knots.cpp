@@ -134,10 +134,6 @@ void drawTwinKnotsScene(float t) {
     glLoadIdentity();
     const Vec3 eye = twinKnotsEye(t);
     gluLookAt(eye.x, eye.y, eye.z, 0.0, 0.0, 0.0, 0.0, 1.0, 1.0);
-    // Nothing in this scene writes depth and the backdrop under it leaves the far value
-    // everywhere, so every fragment passes the depth test: with the test off the rasteriser
-    // never reads the depth buffer.
-    glDisable(GL_DEPTH_TEST);
 
     glColor3f(1.0f, 1.0f, 1.0f);
     glEnable(GL_TEXTURE_2D);
@@ -153,5 +149,4 @@ void drawTwinKnotsScene(float t) {
     glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
     glDisable(GL_BLEND);
     drawSpriteField();
-    glEnable(GL_DEPTH_TEST);
 }

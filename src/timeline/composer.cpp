@@ -164,7 +164,7 @@ void drawFrameAt(float t) {
     drawBackgrounds(t);
     const SceneEntry* scene = sceneAt(t);
     if (scene != nullptr) {
-        scene->draw(t);
+        drawScene(*scene, t);
     }
     beginBetweenTheBars();
     // Over no scene the credits pass passes the depth test everywhere and covers its part of

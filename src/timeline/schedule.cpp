@@ -1,5 +1,6 @@
 #include "timeline/schedule.h"
 
+#include "gfx/gl.h"
 #include "scenes/scenes.h"
 
 namespace {
@@ -46,4 +47,12 @@ const SceneEntry* sceneAt(float t) {
         }
     }
     return nullptr;
+}
+
+void drawScene(const SceneEntry& scene, float t) {
+    if (!scene.writesDepth) {
+        glDisable(GL_DEPTH_TEST);
+    }
+    scene.draw(t);
+    glEnable(GL_DEPTH_TEST);
 }

@@ -36,6 +36,10 @@ std::span<const FadeEntry> fadeSchedule();
 
 // The scene whose window holds t, or null (before 78 s, after 290 s, exactly on a bound).
 const SceneEntry* sceneAt(float t);
+// Draws the scene at t. One that writes no depth is drawn with the depth test off: over the
+// backdrop, which leaves the far value everywhere, each of its fragments would pass the test,
+// and without it the rasteriser never reads the depth buffer.
+void drawScene(const SceneEntry& scene, float t);
 
 inline constexpr float kCreditsStart = 289.0f;
 inline constexpr float kCreditsAfter = 290.0f;
