@@ -105,8 +105,7 @@ void beginWhiteKeyedSprites(int index) {
         return;
     }
     glBindTexture(GL_TEXTURE_2D, keyed);
-    glEnable(GL_ALPHA_TEST);
-    glAlphaFunc(GL_GREATER, 0.0f);
+    beginDroppingAlphaZero();
 }
 
 void forgetWhiteKeyedTextures() {
@@ -116,6 +115,15 @@ void forgetWhiteKeyedTextures() {
 }
 
 void endWhiteKeyedSprites() {
+    endDroppingAlphaZero();
+}
+
+void beginDroppingAlphaZero() {
+    glEnable(GL_ALPHA_TEST);
+    glAlphaFunc(GL_GREATER, 0.0f);
+}
+
+void endDroppingAlphaZero() {
     glAlphaFunc(GL_ALWAYS, 0.0f);
     glDisable(GL_ALPHA_TEST);
 }

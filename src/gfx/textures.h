@@ -33,6 +33,12 @@ GLuint makeNearestTexture(GLint width, GLint height, const std::vector<GLubyte>&
 void beginUnmodulatedTexels();
 void endUnmodulatedTexels();
 
+// For sprites blended so that a fragment of alpha 0 leaves the picture as it is: the alpha
+// test drops such fragments before blending. endDroppingAlphaZero turns it off again (its
+// function back to GL_ALWAYS).
+void beginDroppingAlphaZero();
+void endDroppingAlphaZero();
+
 // For sprites that multiply the picture by a texture in opaque white: where a texel is pure
 // white such a sprite leaves the pixel as it is. Binds a copy of TextureTable[index] whose
 // alpha is 0 at those texels and 1 elsewhere (made at the first call for each texture) and

@@ -20,26 +20,23 @@ constexpr float kSpriteSpread = 1.2f;
 // The swirl's angles are a time part plus a height part; with the sine and cosine of each
 // part known, the angle-sum identities give the swirl without a sine per vertex. In double
 // precision they agree with the direct sines far below the float the result is rounded to.
-struct HeightTerms {
+// The sines and cosines of one part (time or height) of the twist and the bob angles.
+struct SwirlTerms {
     double twistSin, twistCos, bobSin, bobCos;
 };
 
-HeightTerms heightTermsOf(float y) {
+SwirlTerms heightTermsOf(float y) {
     const double twist = static_cast<double>(y) * kTwistPerHeight;
     const double bob = static_cast<double>(y) * kBobPerHeight;
     return {std::sin(twist), std::cos(twist), std::sin(bob), std::cos(bob)};
 }
 
-struct TimeTerms {
-    double twistSin, twistCos, bobSin, bobCos;
-};
-
-TimeTerms timeTermsOf(float s, float t) {
+SwirlTerms timeTermsOf(float s, float t) {
     return {std::sin(static_cast<double>(s)), std::cos(static_cast<double>(s)),
             std::sin(static_cast<double>(t)), std::cos(static_cast<double>(t))};
 }
 
-Vec3 swirlWithTerms(const float* p, const HeightTerms& h, const TimeTerms& k) {
+Vec3 swirlWithTerms(const float* p, const SwirlTerms& h, const SwirlTerms& k) {
     const double twistSin = k.twistSin * h.twistCos + k.twistCos * h.twistSin;
     const double twistCos = k.twistCos * h.twistCos - k.twistSin * h.twistSin;
     const double bobSin = k.bobSin * h.bobCos + k.bobCos * h.bobSin;
@@ -78,7 +75,7 @@ struct IndexedModel {
     std::vector<int32_t> cornerTexCoord;
     std::vector<GLuint> indices; // group after group, in list order
     // Per vertex, the parts of the swirl that depend on its height alone.
-    std::vector<HeightTerms> heightTerms;
+    std::vector<SwirlTerms> heightTerms;
 };
 IndexedModel indexedModels[kModelCount + 1];
 int nextIndexedSlot = 0;
@@ -147,7 +144,7 @@ void growTo(std::vector<GLfloat>& scratch, std::size_t size) {
 // mode would send them, so every distinct corner goes through the vertex stage once.
 void drawObjModelSwirled(const ObjModel& model, float t) {
     const IndexedModel& indexed = indexedModel(model);
-    const TimeTerms now = timeTermsOf(t * 0.25f, t);
+    const SwirlTerms now = timeTermsOf(t * 0.25f, t);
     if (swirledScratch.size() < model.vertexCount + 1u) {
         swirledScratch.resize(model.vertexCount + 1u);
     }

@@ -47,9 +47,8 @@ void drawFireHelixScene(float t) {
     glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE);
     glDepthMask(GL_FALSE);
-    // A fragment of alpha 0 adds nothing: the alpha test drops it before blending.
-    glEnable(GL_ALPHA_TEST);
-    glAlphaFunc(GL_GREATER, 0.0f);
+    // A fragment of alpha 0 adds nothing.
+    beginDroppingAlphaZero();
 
     for (int step = 0; step < kFireHelixSteps; ++step) {
         for (int strand = 0; strand < kFireHelixStrands; ++strand) {
@@ -69,8 +68,7 @@ void drawFireHelixScene(float t) {
         }
     }
 
-    glAlphaFunc(GL_ALWAYS, 0.0f);
-    glDisable(GL_ALPHA_TEST);
+    endDroppingAlphaZero();
     glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
     glDisable(GL_BLEND);
     glDepthMask(GL_TRUE);

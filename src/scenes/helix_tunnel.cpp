@@ -37,9 +37,8 @@ void drawHelixTunnelScene(float t) {
     glBlendFunc(GL_SRC_ALPHA, GL_ONE);
     bindTableTexture(kTunnelTexture);
     glDepthMask(GL_FALSE);
-    // A fragment of alpha 0 adds nothing: the alpha test drops it before blending.
-    glEnable(GL_ALPHA_TEST);
-    glAlphaFunc(GL_GREATER, 0.0f);
+    // A fragment of alpha 0 adds nothing.
+    beginDroppingAlphaZero();
     beginUnmodulatedTexels();
     beginBillboards();
     for (int i = 0; i < kTunnelSprites; ++i) {
@@ -47,8 +46,7 @@ void drawHelixTunnelScene(float t) {
     }
     endBillboards();
     endUnmodulatedTexels();
-    glAlphaFunc(GL_ALWAYS, 0.0f);
-    glDisable(GL_ALPHA_TEST);
+    endDroppingAlphaZero();
     glDepthMask(GL_TRUE);
     glDisable(GL_BLEND);
     glDisable(GL_TEXTURE_2D);

@@ -92,9 +92,8 @@ void drawSpriteField() {
     glBlendFunc(GL_SRC_ALPHA, GL_ONE);
 
     // Bubbles and glows add their colour weighted by alpha: a fragment of alpha 0 adds
-    // nothing, and the alpha test drops it before blending.
-    glEnable(GL_ALPHA_TEST);
-    glAlphaFunc(GL_GREATER, 0.0f);
+    // nothing.
+    beginDroppingAlphaZero();
     bindTableTexture(kBubbleTexture);
     beginUnmodulatedTexels();
     beginBillboards();
@@ -111,8 +110,7 @@ void drawSpriteField() {
         addBillboard(GlowPoints[i], glowSpriteHalfSize(i));
     }
     endBillboards();
-    glAlphaFunc(GL_ALWAYS, 0.0f);
-    glDisable(GL_ALPHA_TEST);
+    endDroppingAlphaZero();
 
     // The shadows multiply the picture: their white texels would leave it as it is.
     glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
