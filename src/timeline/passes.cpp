@@ -36,6 +36,21 @@ void drawMirroredScreenQuad() {
     glEnd();
 }
 
+// A texture the right way round on a quad the screen's height (y down), from x `left` to
+// `right`.
+void drawUnmirroredQuad(GLfloat left, GLfloat right) {
+    glBegin(GL_QUADS);
+    glTexCoord2f(0.0f, 1.0f);
+    glVertex2f(left, 0.0f);
+    glTexCoord2f(0.0f, 0.0f);
+    glVertex2f(left, kScreenHeight);
+    glTexCoord2f(1.0f, 0.0f);
+    glVertex2f(right, kScreenHeight);
+    glTexCoord2f(1.0f, 1.0f);
+    glVertex2f(right, 0.0f);
+    glEnd();
+}
+
 void endTexturedPass() {
     endUnmodulatedTexels();
     glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
@@ -98,16 +113,7 @@ void drawRenderTargetQuad() {
     glBindTexture(GL_TEXTURE_2D, renderTargetTexture);
     beginUnmodulatedTexels();
     // 810 pixels wide: the outermost 5 columns of the copy fall off each side.
-    glBegin(GL_QUADS);
-    glTexCoord2f(0.0f, 1.0f);
-    glVertex2f(-5.0f, 0.0f);
-    glTexCoord2f(0.0f, 0.0f);
-    glVertex2f(-5.0f, kScreenHeight);
-    glTexCoord2f(1.0f, 0.0f);
-    glVertex2f(kScreenWidth + 5.0f, kScreenHeight);
-    glTexCoord2f(1.0f, 1.0f);
-    glVertex2f(kScreenWidth + 5.0f, 0.0f);
-    glEnd();
+    drawUnmirroredQuad(-5.0f, kScreenWidth + 5.0f);
     endUnmodulatedTexels();
     endScreenProjection();
     glEnable(GL_DEPTH_TEST);
@@ -143,16 +149,28 @@ void drawScrollingBackground(int textureIndex, float scroll) {
     endTexturedPass();
 }
 
-void drawMultiplyOverlay(int textureIndex) {
+namespace {
+// A screen pass that multiplies the picture by `texture` (on the active unit, its texels as
+// they are); ends with endTexturedPass.
+void beginMultiplyingPass(GLuint texture) {
     beginScreenProjection();
     glEnable(GL_BLEND);
     glBlendFunc(GL_DST_COLOR, GL_ZERO);
     glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
     glEnable(GL_TEXTURE_2D);
-    bindTableTexture(textureIndex);
+    glBindTexture(GL_TEXTURE_2D, texture);
     beginUnmodulatedTexels();
+}
+
+void drawMultiplyingQuad(GLuint texture) {
+    beginMultiplyingPass(texture);
     drawMirroredScreenQuad();
     endTexturedPass();
+}
+} // namespace
+
+void drawMultiplyOverlay(int textureIndex) {
+    drawMultiplyingQuad(TextureTable[textureIndex]);
 }
 
 namespace {
@@ -233,24 +251,10 @@ void drawMultiplyOverlays(int firstIndex, int secondIndex) {
     }
     if (const GLuint product =
             overlayProductOf(TextureTable[firstIndex], TextureTable[secondIndex])) {
-        beginScreenProjection();
-        glEnable(GL_BLEND);
-        glBlendFunc(GL_DST_COLOR, GL_ZERO);
-        glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
-        glEnable(GL_TEXTURE_2D);
-        glBindTexture(GL_TEXTURE_2D, product);
-        beginUnmodulatedTexels();
-        drawMirroredScreenQuad();
-        endTexturedPass();
+        drawMultiplyingQuad(product);
         return;
     }
-    beginScreenProjection();
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_DST_COLOR, GL_ZERO);
-    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
-    glEnable(GL_TEXTURE_2D);
-    bindTableTexture(firstIndex);
-    beginUnmodulatedTexels();
+    beginMultiplyingPass(TextureTable[firstIndex]);
     multitexture.activeTexture(GL_TEXTURE1);
     glEnable(GL_TEXTURE_2D);
     bindTableTexture(secondIndex);
@@ -346,18 +350,9 @@ void drawFarGlowMap() {
     glDisable(GL_DEPTH_TEST);
     beginScreenProjection();
     glBindTexture(GL_TEXTURE_2D, renderTargetTexture);
-    // The whole render target over the corner, unmirrored: texel centres of the map fall on
-    // texture coordinates (i + 0.5) / 128.
-    glBegin(GL_QUADS);
-    glTexCoord2f(0.0f, 1.0f);
-    glVertex2f(0.0f, 0.0f);
-    glTexCoord2f(0.0f, 0.0f);
-    glVertex2f(0.0f, kScreenHeight);
-    glTexCoord2f(1.0f, 0.0f);
-    glVertex2f(kScreenWidth, kScreenHeight);
-    glTexCoord2f(1.0f, 1.0f);
-    glVertex2f(kScreenWidth, 0.0f);
-    glEnd();
+    // The whole render target over the corner: texel centres of the map fall on texture
+    // coordinates (i + 0.5) / 128.
+    drawUnmirroredQuad(0.0f, kScreenWidth);
     glBindTexture(GL_TEXTURE_2D, farGlowMapTexture);
     glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 0, 0, kFarGlowMapSize, kFarGlowMapSize);
     glBindTexture(GL_TEXTURE_2D, 0);
