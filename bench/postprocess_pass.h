@@ -9,7 +9,7 @@
 
 namespace postprocess {
 
-inline constexpr int kSquare = kRenderTargetSize;
+inline constexpr int kSquare = kLayoutRenderTarget;
 
 // A bright pattern on black, y up: a white block, a thin white bar, a red block and a dim grey
 // block that is too dark to glow.

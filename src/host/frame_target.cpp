@@ -65,23 +65,6 @@ bool loadFramebufferApi(std::string* error) {
 
 } // namespace
 
-ViewRect fitRect(int sourceWidth, int sourceHeight, int destWidth, int destHeight) {
-    if (sourceWidth <= 0 || sourceHeight <= 0 || destWidth <= 0 || destHeight <= 0) {
-        return {0, 0, std::max(destWidth, 0), std::max(destHeight, 0)};
-    }
-    // Compare dest/source aspects without rounding: dW * sH against dH * sW.
-    const long long wide = static_cast<long long>(destWidth) * sourceHeight;
-    const long long tall = static_cast<long long>(destHeight) * sourceWidth;
-    int width = destWidth;
-    int height = destHeight;
-    if (wide > tall) {
-        width = static_cast<int>((tall + sourceHeight / 2) / sourceHeight);
-    } else if (wide < tall) {
-        height = static_cast<int>((wide + sourceWidth / 2) / sourceWidth);
-    }
-    return {(destWidth - width) / 2, (destHeight - height) / 2, width, height};
-}
-
 bool createFrameTarget(FrameTarget& target, int width, int height, std::string* error) {
     if (!loadFramebufferApi(error)) {
         return false;
@@ -118,7 +101,7 @@ void bindFrameTarget(const FrameTarget& target) {
 }
 
 void presentFrameTarget(const FrameTarget& target, int drawableWidth, int drawableHeight) {
-    const ViewRect rect = fitRect(target.width, target.height, drawableWidth, drawableHeight);
+    const PixelBox rect = fitRect(target.width, target.height, drawableWidth, drawableHeight);
     api.bindFramebuffer(GL_FRAMEBUFFER, 0);
     api.bindFramebuffer(GL_READ_FRAMEBUFFER, target.framebuffer);
 
@@ -153,6 +136,19 @@ std::vector<std::uint8_t> readFrameTargetRgb(const FrameTarget& target) {
                     bottomUp.data() + static_cast<std::size_t>(target.height - 1 - y) * row, row);
     }
     return topDown;
+}
+
+GlSizeLimits currentGlSizeLimits() {
+    GlSizeLimits limits;
+    GLint viewport[2] = {0, 0};
+    glGetIntegerv(GL_MAX_VIEWPORT_DIMS, viewport);
+    limits.viewportWidth = viewport[0];
+    limits.viewportHeight = viewport[1];
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &limits.textureSize);
+    if (loadFramebufferApi(nullptr)) {
+        glGetIntegerv(GL_MAX_RENDERBUFFER_SIZE, &limits.renderbufferSize);
+    }
+    return limits;
 }
 
 void setActiveFrameTarget(const FrameTarget* target) {

@@ -1,26 +1,14 @@
-// An offscreen picture of the demo's own size (800 x 600) that frames are drawn into when
-// the screen is not that size (full screen on today's desktops) or when no window is shown
-// (frame export): colour plus a 16-bit depth buffer, so the composer's fixed 800 x 600
-// viewports work unchanged. In full screen it is scaled onto the window with black bars.
+// An offscreen picture that frames are drawn into when the screen is not the frame's size
+// (full screen on today's desktops) or when no window is shown (frame export): colour plus
+// a 16-bit depth buffer. In full screen it is scaled onto the window with black bars.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
+#include "gfx/frame_geometry.h"
 #include "gfx/gl.h"
-
-// A rectangle in window pixels (x, y from the lower left, as GL counts).
-struct ViewRect {
-    int x;
-    int y;
-    int width;
-    int height;
-};
-
-// The largest rectangle of the source's aspect that fits the destination, centred; the
-// rest of the destination is the black bars.
-ViewRect fitRect(int sourceWidth, int sourceHeight, int destWidth, int destHeight);
 
 struct FrameTarget {
     GLuint framebuffer = 0;
@@ -40,6 +28,9 @@ void bindFrameTarget(const FrameTarget& target);
 void presentFrameTarget(const FrameTarget& target, int drawableWidth, int drawableHeight);
 // The target's pixels as 8-bit RGB, top row first.
 std::vector<std::uint8_t> readFrameTargetRgb(const FrameTarget& target);
+
+// The current context's largest viewport, texture and renderbuffer.
+GlSizeLimits currentGlSizeLimits();
 
 // The target frames are drawn into, or null for the window's own framebuffer.
 void setActiveFrameTarget(const FrameTarget* target);

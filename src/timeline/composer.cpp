@@ -76,7 +76,7 @@ struct PicturePrograms {
 // The frame copied into the render target and, where the post-process's variants that read
 // it can run, the far glow map drawn from it; then the programs to draw the picture with.
 PicturePrograms capturePicture(float t) {
-    copyToRenderTarget(kRenderTargetSize);
+    copyToRenderTarget(frameGeometry().renderTarget);
     if (PostProcessProgram == nullptr) {
         return {};
     }
@@ -126,10 +126,12 @@ bool drawPictureWithOverlays(const PicturePrograms& programs, float t, bool dept
     if (product == 0 || (programs.picture != nullptr && programs.withOverlays == nullptr)) {
         return false;
     }
+    const FrameGeometry& frame = frameGeometry();
     const PixelBox sceneDepths =
-        depthFree ? PixelBox{} : overlapOf(visibleSceneRows(kRenderTargetSize), betweenTheBars());
+        depthFree ? PixelBox{}
+                  : overlapOf(visibleSceneRows(frame, frame.renderTarget), betweenTheBars(frame));
     PixelBox around[4];
-    const int count = boxesBetweenTheBarsAround(sceneDepths, around);
+    const int count = boxesBetweenTheBarsAround(frame, sceneDepths, around);
     ShaderProgram* merged = programs.withOverlays;
     beginPicture(merged, programs, t);
     if (merged != nullptr) {
@@ -158,9 +160,10 @@ void setEndProcessHook(EndProcessHook hook) {
 }
 
 void drawFrameAt(float t) {
+    const FrameGeometry& frame = frameGeometry();
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
-    setSceneViewport(kRenderTargetSize);
-    beginVisibleSceneRows(kRenderTargetSize);
+    setSceneViewport(frame.renderTarget);
+    beginVisibleSceneRows(frame.renderTarget);
     drawBackgrounds(t);
     const SceneEntry* scene = sceneAt(t);
     if (scene != nullptr) {
@@ -171,10 +174,10 @@ void drawFrameAt(float t) {
     // the screen opaquely: the passes before it are only drawn around that part.
     PixelBox hidden;
     if (t > kCreditsAfter && scene == nullptr) {
-        hidden = creditsCover(kCreditsStart, t);
+        hidden = creditsCover(frame, kCreditsStart, t);
     }
     PixelBox boxes[4];
-    const int count = boxesBetweenTheBarsAround(hidden, boxes);
+    const int count = boxesBetweenTheBarsAround(frame, hidden, boxes);
     // A fade at alpha 0 and the caption at alpha 0 leave the picture as it is: when nothing
     // else lies between them, the two overlays are drawn as one pass, with the post-process
     // where that can be done.

@@ -12,15 +12,24 @@
 #include "shader/glsl_shaders.h"
 
 GLuint renderTargetTexture = 0;
-int renderTargetWidth = kRenderTargetSize;
-int renderTargetHeight = kRenderTargetSize;
+int renderTargetWidth = kLayoutRenderTarget;
+int renderTargetHeight = kLayoutRenderTarget;
 
 namespace {
 // The side of the render target texture's square storage (0 when not square).
 int targetStorageSize = 0;
 
-// The height of each letterbox bar in pixels.
-constexpr int kLetterboxBar = 60;
+FrameGeometry geometry;
+
+// The screen's bars, y down: the top one ends and the bottom one begins here.
+constexpr double kTopBarEnd = 60.0;
+constexpr double kBottomBarStart = 540.0;
+
+// The picture's viewport, which the 800 x 600 screen projection fills.
+void setPictureViewport() {
+    const PixelBox& picture = geometry.picture;
+    glViewport(picture.x, picture.y, picture.width, picture.height);
+}
 
 // The screen quad mirrored left to right, as the backgrounds and overlays draw it.
 void drawMirroredScreenQuad() {
@@ -85,8 +94,18 @@ void createRenderTarget() {
     targetStorageSize = renderTargetWidth == renderTargetHeight ? renderTargetWidth : 0;
 }
 
+void setFrameGeometry(const FrameGeometry& frame) {
+    geometry = frame;
+    renderTargetWidth = frame.renderTarget;
+    renderTargetHeight = frame.renderTarget;
+}
+
+const FrameGeometry& frameGeometry() {
+    return geometry;
+}
+
 void setSceneViewport(int size) {
-    glViewport(0, 0, size, size);
+    glViewport(geometry.picture.x, geometry.picture.y, size, size);
 }
 
 void presentRenderTarget(int size) {
@@ -98,15 +117,17 @@ void copyToRenderTarget(int size) {
     glBindTexture(GL_TEXTURE_2D, renderTargetTexture);
     if (size == targetStorageSize) {
         // Into the texture as it is, without making its storage anew.
-        glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 0, 0, size, size);
+        glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, geometry.picture.x, geometry.picture.y, size,
+                            size);
     } else {
-        glCopyTexImage2D(GL_TEXTURE_2D, 0, GL_RGB8, 0, 0, size, size, 0);
+        glCopyTexImage2D(GL_TEXTURE_2D, 0, GL_RGB8, geometry.picture.x, geometry.picture.y, size,
+                         size, 0);
         targetStorageSize = size;
     }
 }
 
 void drawRenderTargetQuad() {
-    glViewport(0, 0, static_cast<GLsizei>(kScreenWidth), static_cast<GLsizei>(kScreenHeight));
+    setPictureViewport();
     beginBackdropProjection();
     glEnable(GL_TEXTURE_2D);
     glDisable(GL_DEPTH_TEST);
@@ -284,7 +305,7 @@ GLuint screenOverlayProduct(int firstIndex, int secondIndex) {
 }
 
 void drawRenderTargetAsOverlay(GLuint product, OverlayDepth depth) {
-    glViewport(0, 0, static_cast<GLsizei>(kScreenWidth), static_cast<GLsizei>(kScreenHeight));
+    setPictureViewport();
     if (depth == OverlayDepth::Everywhere) {
         glDisable(GL_DEPTH_TEST);
     } else {
@@ -345,8 +366,9 @@ void drawFarGlowMap() {
         glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB8, kFarGlowMapSize, kFarGlowMapSize, 0, GL_RGB,
                      GL_UNSIGNED_BYTE, nullptr);
     }
-    glViewport(0, 0, kFarGlowMapSize, kFarGlowMapSize);
-    scissorTo({0, 0, kFarGlowMapSize, kFarGlowMapSize});
+    const PixelBox corner{geometry.picture.x, geometry.picture.y, kFarGlowMapSize, kFarGlowMapSize};
+    glViewport(corner.x, corner.y, corner.width, corner.height);
+    scissorTo(corner);
     glDisable(GL_DEPTH_TEST);
     beginScreenProjection();
     glBindTexture(GL_TEXTURE_2D, renderTargetTexture);
@@ -354,11 +376,12 @@ void drawFarGlowMap() {
     // coordinates (i + 0.5) / 128.
     drawUnmirroredQuad(0.0f, kScreenWidth);
     glBindTexture(GL_TEXTURE_2D, farGlowMapTexture);
-    glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 0, 0, kFarGlowMapSize, kFarGlowMapSize);
+    glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, corner.x, corner.y, kFarGlowMapSize,
+                        kFarGlowMapSize);
     glBindTexture(GL_TEXTURE_2D, 0);
     endScreenProjection();
     glEnable(GL_DEPTH_TEST);
-    glViewport(0, 0, static_cast<GLsizei>(kScreenWidth), static_cast<GLsizei>(kScreenHeight));
+    setPictureViewport();
 }
 
 void bindFarGlowMap(bool bound) {
@@ -408,25 +431,38 @@ void drawCredits(float startTime, float t) {
     endTexturedPass();
 }
 
-PixelBox visibleSceneRows(int size) {
-    // The bars hide a tenth of the square at the top and at the bottom; the blur reaches
-    // about 15 rows, so 27 rows more are kept on each side.
-    const int hidden = size / 10 - 27;
-    return {0, hidden, size, size - 2 * hidden};
+int blurMarginRows(int size) {
+    // The blur reaches about 15 rows of 512 (in texture units, so in proportion at every
+    // size): 27 of 512 are kept.
+    return (27 * size + kLayoutRenderTarget - 1) / kLayoutRenderTarget;
+}
+
+PixelBox visibleSceneRows(const FrameGeometry& frame, int size) {
+    // The bars hide a tenth of the square at the top and at the bottom; the margin keeps the
+    // rows the blur reads from beyond them.
+    const int hidden = size / 10 - blurMarginRows(size);
+    return {frame.picture.x, frame.picture.y + hidden, size, size - 2 * hidden};
 }
 
 void beginVisibleSceneRows(int size) {
-    scissorTo(visibleSceneRows(size));
+    scissorTo(visibleSceneRows(geometry, size));
     glEnable(GL_SCISSOR_TEST);
 }
 
-PixelBox betweenTheBars() {
-    return {0, kLetterboxBar, static_cast<int>(kScreenWidth),
-            static_cast<int>(kScreenHeight) - 2 * kLetterboxBar};
+PixelBox betweenTheBars(const FrameGeometry& frame) {
+    return frame.screenBox(0.0, kTopBarEnd, kLayoutWidth, kBottomBarStart);
+}
+
+PixelBox bottomBar(const FrameGeometry& frame) {
+    return frame.screenBox(0.0, kBottomBarStart, kLayoutWidth, kLayoutHeight);
+}
+
+PixelBox topBar(const FrameGeometry& frame) {
+    return frame.screenBox(0.0, 0.0, kLayoutWidth, kTopBarEnd);
 }
 
 void beginBetweenTheBars() {
-    scissorTo(betweenTheBars());
+    scissorTo(betweenTheBars(geometry));
     glEnable(GL_SCISSOR_TEST);
 }
 
@@ -441,10 +477,7 @@ void drawLetterbox() {
     glGetFloatv(GL_COLOR_CLEAR_VALUE, clearColor);
     glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
     glEnable(GL_SCISSOR_TEST);
-    const int width = static_cast<int>(kScreenWidth);
-    const int height = static_cast<int>(kScreenHeight);
-    for (const PixelBox bar : {PixelBox{0, 0, width, kLetterboxBar},
-                               PixelBox{0, height - kLetterboxBar, width, kLetterboxBar}}) {
+    for (const PixelBox bar : {bottomBar(geometry), topBar(geometry)}) {
         scissorTo(bar);
         glClear(GL_COLOR_BUFFER_BIT);
     }
@@ -452,37 +485,47 @@ void drawLetterbox() {
     glClearColor(clearColor[0], clearColor[1], clearColor[2], clearColor[3]);
 }
 
-PixelBox creditsCover(float startTime, float t) {
-    // The image spans x 150 to 662 and 1024 rows down from its top edge (y down); a window
-    // row y has its centre at 599.5 - y in those coordinates.
+PixelBox creditsCover(const FrameGeometry& frame, float startTime, float t) {
+    // The image spans x 150 to 662 of the screen and 1024 rows down from its top edge (y
+    // down). In the picture's pixels (sx, sy of them to a screen unit, rows counted down from
+    // its top) column i has its centre at i + 0.5 and row r at r + 0.5; a pixel is surely
+    // covered when its centre lies at least a pixel inside every edge.
+    const PixelBox& picture = frame.picture;
+    const double sx = static_cast<double>(picture.width) / kLayoutWidth;
+    const double sy = static_cast<double>(picture.height) / kLayoutHeight;
     const double top = creditsTop(startTime, t);
-    const auto lowest = static_cast<int>(std::ceil(-423.5 - top));
-    const auto highest = static_cast<int>(std::floor(598.5 - top));
-    const int bottom = std::max(lowest, 0);
-    const int height = std::min(highest, static_cast<int>(kScreenHeight) - 1) - bottom + 1;
-    if (height <= 0) {
+    const auto left = static_cast<int>(std::ceil(150.0 * sx + 0.5));
+    const auto right = static_cast<int>(std::floor(662.0 * sx - 1.5));
+    // Rows counted down from the picture's top, then turned to GL's rows up from its bottom.
+    const auto first = std::max(static_cast<int>(std::ceil(top * sy + 0.5)), 0);
+    const auto last =
+        std::min(static_cast<int>(std::floor((top + 1024.0) * sy - 1.5)), picture.height - 1);
+    if (last < first || right < left) {
         return {};
     }
-    return {151, bottom, 510, height};
+    return {picture.x + left, picture.y + picture.height - 1 - last, right - left + 1,
+            last - first + 1};
 }
 
-int boxesBetweenTheBarsAround(PixelBox hole, PixelBox boxes[4]) {
-    const int width = static_cast<int>(kScreenWidth);
-    const int low = kLetterboxBar;
-    const int high = static_cast<int>(kScreenHeight) - kLetterboxBar;
-    const int x0 = std::max(hole.x, 0);
-    const int x1 = std::min(hole.x + hole.width, width);
+int boxesBetweenTheBarsAround(const FrameGeometry& frame, PixelBox hole, PixelBox boxes[4]) {
+    const PixelBox between = betweenTheBars(frame);
+    const int left = between.x;
+    const int right = between.x + between.width;
+    const int low = between.y;
+    const int high = between.y + between.height;
+    const int x0 = std::max(hole.x, left);
+    const int x1 = std::min(hole.x + hole.width, right);
     const int y0 = std::max(hole.y, low);
     const int y1 = std::min(hole.y + hole.height, high);
     if (x0 >= x1 || y0 >= y1) {
-        boxes[0] = {0, low, width, high - low};
+        boxes[0] = between;
         return 1;
     }
     int count = 0;
-    const PixelBox around[4] = {{0, low, width, y0 - low},
-                                {0, y1, width, high - y1},
-                                {0, y0, x0, y1 - y0},
-                                {x1, y0, width - x1, y1 - y0}};
+    const PixelBox around[4] = {{left, low, between.width, y0 - low},
+                                {left, y1, between.width, high - y1},
+                                {left, y0, x0 - left, y1 - y0},
+                                {x1, y0, right - x1, y1 - y0}};
     for (const PixelBox& box : around) {
         if (box.width > 0 && box.height > 0) {
             boxes[count++] = box;

@@ -4,9 +4,13 @@
 // modelview current.
 #pragma once
 
+#include "gfx/frame_geometry.h"
 #include "gfx/gl.h"
 
-inline constexpr int kRenderTargetSize = 512;
+// The shape of the frame the passes draw: 800 x 600 until the host says otherwise. Makes the
+// render target the new size at the next copy.
+void setFrameGeometry(const FrameGeometry& geometry);
+const FrameGeometry& frameGeometry();
 
 extern GLuint renderTargetTexture;
 extern int renderTargetWidth;
@@ -22,6 +26,7 @@ void createRenderTarget();
 // Finds, through the GL lookup, the multitexture calls the one-pass overlays and the twin
 // knots need (GL 1.3 and two texture units); without them both draw as before.
 void prepareScreenPasses();
+// The scenes' viewport: the size x size square at the picture's origin.
 void setSceneViewport(int size);
 void presentRenderTarget(int size);
 // presentRenderTarget in two steps, so the quad can be drawn box by box after one copy.
@@ -49,7 +54,7 @@ inline constexpr int kFarGlowMapSize = 128;
 // Whether programs can read the far glow map: the multitexture calls and three texture units.
 bool farGlowMapAvailable();
 // The far glow map drawn through the program in use (the post-process's map variant, reading
-// the render target) into the window's bottom-left corner, which the passes after it cover,
+// the render target) into the picture's bottom-left corner, which the passes after it cover,
 // and copied into the map's texture (made at the first frame that needs it). Leaves the
 // scissor box at that corner.
 void drawFarGlowMap();
@@ -60,32 +65,32 @@ void bindFarGlowMap(bool bound);
 void drawFadeWindow(float start, float end, float t);
 void drawCredits(float startTime, float t);
 void drawLetterbox();
-// Only rows of the 512 square near the middle reach the screen between the letterbox bars
+// Only rows of the render target near the middle reach the screen between the letterbox bars
 // (with a margin for the post-process blur): the scene passes skip the others.
 void beginVisibleSceneRows(int size);
+// The margin of render-target rows kept beyond the bars for the blur: 27 at 512, in
+// proportion at other sizes (the blur's reach is in texture units).
+int blurMarginRows(int size);
 
 // The passes between the render target's quad and the letterbox only need to reach the rows
 // between the bars (the letterbox covers the rest): a scissor box skips the others.
 void beginBetweenTheBars();
 void endBetweenTheBars();
 
-// A box of window pixels, y up from the bottom row.
-struct PixelBox {
-    int x = 0;
-    int y = 0;
-    int width = 0;
-    int height = 0;
-};
 // The window pixels the credits image surely covers at demo time t: those whose centres lie
-// at least a pixel inside its edges, within the screen (empty while it is out of view).
-PixelBox creditsCover(float startTime, float t);
-// The rows between the bars less `hole`, as at most four boxes (below, above, left and right
-// of it); returns how many were written. Without a hole: the one box between the bars.
-int boxesBetweenTheBarsAround(PixelBox hole, PixelBox boxes[4]);
+// at least a pixel inside its edges, within the picture (empty while it is out of view).
+PixelBox creditsCover(const FrameGeometry& frame, float startTime, float t);
+// The picture's rows between the bars less `hole`, as at most four boxes (below, above, left
+// and right of it); returns how many were written. Without a hole: the one box between the
+// bars.
+int boxesBetweenTheBarsAround(const FrameGeometry& frame, PixelBox hole, PixelBox boxes[4]);
 // The window pixels between the letterbox bars.
-PixelBox betweenTheBars();
-// The part of the square's window pixels beginVisibleSceneRows lets the scene draw in.
-PixelBox visibleSceneRows(int size);
+PixelBox betweenTheBars(const FrameGeometry& frame);
+// The letterbox bars' window pixels: the bottom one, then the top one.
+PixelBox bottomBar(const FrameGeometry& frame);
+PixelBox topBar(const FrameGeometry& frame);
+// The part of the scene square's window pixels beginVisibleSceneRows lets the scene draw in.
+PixelBox visibleSceneRows(const FrameGeometry& frame, int size);
 // The pixels in both boxes (empty where they do not meet).
 PixelBox overlapOf(PixelBox a, PixelBox b);
 // Narrows the passes' scissor box (after beginBetweenTheBars) to `box`.

@@ -20,7 +20,8 @@ struct TextureFile {
     const char* file;
 };
 
-// Slots 16-19 and 21 stay empty.
+// Slots 16-19 and 21 stay empty. The title and the credits (15, 22) come from
+// loadTextImages, at the scale the picture's size needs.
 constexpr TextureFile kTextureFiles[] = {
     {0, "textures/water1.png"},     {1, "textures/scrollpic.png"}, {2, "textures/fire2.png"},
     {3, "textures/water2.png"},     {4, "textures/dust1.png"},     {5, "textures/twirl.png"},
@@ -39,6 +40,70 @@ constexpr const char* kModelFiles[kModelCount] = {
 };
 
 ParticleCloud* particleCloud = nullptr;
+
+// The title and the credits, drawn larger than 512 wide above 600 lines: their files at each
+// scale ("text1.png", "text1_2x.png", "text1_4x.png").
+struct TextImage {
+    int slot;
+    const char* stem;
+};
+constexpr TextImage kTextImages[] = {{15, "textures/text1"}, {22, "textures/credits"}};
+
+bool texturesLoaded = false;
+int textScale = 0; // of the images in their slots, 0 before any are loaded
+bool textSmooth = false;
+
+std::string textImagePath(const TextImage& image, int scale) {
+    return dataPath(std::string(image.stem) +
+                    (scale == 1 ? "" : "_" + std::to_string(scale) + "x") + ".png");
+}
+
+// The title's or the credits' image at `scale` into its slot (the 512-wide one where the
+// larger file is missing), sampled texel for pixel or filtered (with its smaller levels where
+// it is drawn smaller).
+void loadTextImage(const TextImage& image, int scale, bool smooth) {
+    GLuint& texture = TextureTable[image.slot];
+    if (scale != textScale) {
+        if (texture != 0) {
+            glDeleteTextures(1, &texture);
+        }
+        texture = loadTexture(textImagePath(image, scale).c_str());
+        if (texture == 0 && scale != 1) {
+            texture = loadTexture(textImagePath(image, 1).c_str());
+        }
+    }
+    if (texture != 0) {
+        glBindTexture(GL_TEXTURE_2D, texture);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER,
+                        smooth ? GL_LINEAR_MIPMAP_LINEAR : GL_NEAREST);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, smooth ? GL_LINEAR : GL_NEAREST);
+    }
+}
+
+// At 600 lines the 512-wide images, texel for pixel; at any other height the smallest scale
+// at least as large as they are drawn, filtered. Only the images in use are kept.
+void loadTextImages(int pictureHeight) {
+    const int scale = textScaleFor(pictureHeight);
+    const bool smooth = pictureHeight != kLayoutHeight;
+    if (scale == textScale && smooth == textSmooth) {
+        return;
+    }
+    for (const TextImage& image : kTextImages) {
+        loadTextImage(image, scale, smooth);
+    }
+    glBindTexture(GL_TEXTURE_2D, 0);
+    textScale = scale;
+    textSmooth = smooth;
+}
+
+const TextImage* textImageIn(int slot) {
+    for (const TextImage& image : kTextImages) {
+        if (image.slot == slot) {
+            return &image;
+        }
+    }
+    return nullptr;
+}
 } // namespace
 
 void setDataDirectory(const std::string& dir) {
@@ -67,8 +132,26 @@ void initializeGlState() {
 }
 
 void loadTextures() {
+    // Slots of an earlier context name nothing in this one.
+    textScale = 0;
+    const int height = frameGeometry().picture.height;
     for (const TextureFile& texture : kTextureFiles) {
-        TextureTable[texture.slot] = loadTexture(dataPath(texture.file).c_str());
+        if (const TextImage* text = textImageIn(texture.slot)) {
+            TextureTable[texture.slot] = 0;
+            loadTextImage(*text, textScaleFor(height), height != kLayoutHeight);
+        } else {
+            TextureTable[texture.slot] = loadTexture(dataPath(texture.file).c_str());
+        }
+    }
+    textScale = textScaleFor(height);
+    textSmooth = height != kLayoutHeight;
+    texturesLoaded = true;
+}
+
+void applyFrameGeometry(const FrameGeometry& geometry) {
+    setFrameGeometry(geometry);
+    if (texturesLoaded) {
+        loadTextImages(geometry.picture.height);
     }
 }
 

@@ -4,6 +4,7 @@
 #include <string>
 
 class ShaderProgram;
+struct FrameGeometry;
 
 // The post-process program built last at start-up, or null.
 extern ShaderProgram* PostProcessProgram;
@@ -27,3 +28,7 @@ std::string dataPath(const std::string& relative);
 void initializeDemo();
 void initializeGlState();
 void loadTextures();
+
+// Draws the frames at `geometry` from now on: the passes' boxes, and the title and credits
+// images at the scale that size needs (loaded now when the start-up is done, else by it).
+void applyFrameGeometry(const FrameGeometry& geometry);

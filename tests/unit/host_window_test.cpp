@@ -158,7 +158,7 @@ TEST(FitRect, KeepsTheAspectWithCentredBars) {
                                         {0, 0, 0, 0, 0, 0},
                                         {100000, 1, 49999, 0, 1, 1}};
     for (const auto& c : cases) {
-        const ViewRect r = fitRect(800, 600, c[0], c[1]);
+        const PixelBox r = fitRect(800, 600, c[0], c[1]);
         EXPECT_EQ((std::array<int, 4>{r.x, r.y, r.width, r.height}),
                   (std::array<int, 4>{c[2], c[3], c[4], c[5]}))
             << c[0] << " x " << c[1];

@@ -74,7 +74,7 @@ TEST(Credits, CoverAndTheBoxesAroundIt) {
                  {300.0f, {151, 0, 510, 394}, 3},
                  {325.0f, {151, 497, 510, 103}, 3}};
     for (const auto& c : cases) {
-        const PixelBox cover = creditsCover(289, c.t);
+        const PixelBox cover = creditsCover(FrameGeometry{}, 289, c.t);
         EXPECT_EQ(std::tie(cover.x, cover.y, cover.width, cover.height),
                   std::tie(c.cover.x, c.cover.y, c.cover.width, c.cover.height))
             << c.t;
@@ -85,7 +85,7 @@ TEST(Credits, CoverAndTheBoxesAroundIt) {
                      599.5f - cover.y <= top + 1024.0f))
             << c.t;
         PixelBox boxes[4];
-        ASSERT_EQ(boxesBetweenTheBarsAround(cover, boxes), c.boxes) << c.t;
+        ASSERT_EQ(boxesBetweenTheBarsAround(FrameGeometry{}, cover, boxes), c.boxes) << c.t;
         std::vector<int> hits(800 * 600, 0);
         for (int i = 0; i < c.boxes; ++i) {
             for (int y = boxes[i].y; y < boxes[i].y + boxes[i].height; ++y) {
