@@ -16,6 +16,7 @@
 #include "host/gl_lookup.h"
 #include "host/main_loop.h"
 #include "host/message_box.h"
+#include "host/offscreen.h"
 #include "host/start_dialog.h"
 #include "host/window.h"
 #include "offline/benchmark.h"
@@ -95,14 +96,18 @@ int runQuorlith(int argc, char** argv) {
     }
     setDataDirectory(data.directory);
 
+    const bool sized = options.size.kind == FrameSizeRequest::Kind::Pixels;
+    const int width = sized ? options.size.width : kDemoWidth;
+    const int height = sized ? options.size.height : kDemoHeight;
+    setOffscreenFrameSize(width, height, false);
     switch (options.mode) {
     case RunMode::Shots:
         return runFrameExport(options.shotMs, options.outDirectory);
     case RunMode::Bench:
         return runFrameBench(options.benchFromMs, options.benchToMs, options.benchFrames);
     case RunMode::Capture:
-        return runCapture(
-            {options.captureFile, options.captureFps, options.captureFrom, options.captureTo, ""});
+        return runCapture({options.captureFile, options.captureFps, options.captureFrom,
+                           options.captureTo, width, height, ""});
     case RunMode::Benchmark:
         return runBenchmark(options.framesPerSection);
     default:
@@ -117,6 +122,7 @@ int runQuorlith(int argc, char** argv) {
 
     setClockSource(options.mute ? ClockSource::WallClock : ClockSource::Device);
     setPictureDelayMs(options.avOffsetMs);
+    setLiveFrameSize(options.size);
     switch (options.display) {
     case DisplayChoice::Ask:
         runStartDialog(demoWindow);

@@ -72,6 +72,40 @@ ParsedOptions fail(std::string message) {
 
 } // namespace
 
+bool parseFrameSize(const std::string& text, FrameSizeRequest& size, std::string& error) {
+    const struct {
+        const char* name;
+        int height;
+    } named[] = {{"1080p", 1080}, {"1440p", 1440}, {"2160p", 2160}};
+    for (const auto& entry : named) {
+        if (text == entry.name) {
+            size = {FrameSizeRequest::Kind::Pixels, entry.height * 4 / 3, entry.height};
+            return true;
+        }
+    }
+    if (text == "native") {
+        size = {FrameSizeRequest::Kind::Native, 0, 0};
+        return true;
+    }
+    const std::string::size_type x = text.find('x');
+    const std::optional<int> width =
+        x == std::string::npos ? std::nullopt : parseCount(text.substr(0, x), kLargestOutputSide);
+    const std::optional<int> height =
+        x == std::string::npos ? std::nullopt : parseCount(text.substr(x + 1), kLargestOutputSide);
+    if (!width || !height) {
+        error = "--size: '" + text +
+                "' is not WxH in pixels (up to 16384 each), native, 1080p, 1440p or 2160p";
+        return false;
+    }
+    if (*width < kSmallestOutputWidth || *height < kSmallestOutputHeight) {
+        error = "--size: '" + text + "' is smaller than the smallest size, " +
+                std::to_string(kSmallestOutputWidth) + "x" + std::to_string(kSmallestOutputHeight);
+        return false;
+    }
+    size = {FrameSizeRequest::Kind::Pixels, *width, *height};
+    return true;
+}
+
 int secondsToPositionMs(double seconds) {
     return static_cast<int>(std::llround(seconds * 1000.0));
 }
@@ -101,7 +135,7 @@ ParsedOptions parseOptions(const std::vector<std::string>& args) {
                                 name == "--out" || name == "--bench" || name == "--frames" ||
                                 name == "--capture" || name == "--fps" || name == "--from" ||
                                 name == "--to" || name == "--frames-per-section" ||
-                                name == "--av-offset";
+                                name == "--av-offset" || name == "--size";
         const bool isFlag = name == "--windowed" || name == "--fullscreen" || name == "--mute" ||
                             name == "--help" || name == "-h" || name == "--benchmark" ||
                             name == "--version";
@@ -220,6 +254,11 @@ ParsedOptions parseOptions(const std::vector<std::string>& args) {
             }
             (name == "--from" ? options.captureFrom : options.captureTo) = *seconds;
             captureTimingGiven = true;
+        } else if (name == "--size") {
+            std::string error;
+            if (!parseFrameSize(value, options.size, error)) {
+                return fail(error);
+            }
         } else if (name == "--benchmark") {
             benchmarkGiven = true;
         } else if (name == "--frames-per-section") {
@@ -274,6 +313,17 @@ ParsedOptions parseOptions(const std::vector<std::string>& args) {
         if (options.hasAvOffset) {
             return fail(mode + " plays no sound: --av-offset does not apply");
         }
+        if (options.size.kind == FrameSizeRequest::Kind::Native) {
+            return fail(mode + " has no screen to take the size of: give --size WxH");
+        }
+        Container container = Container::Mkv;
+        if (captureGiven && containerForPath(options.captureFile, container) &&
+            container == Container::Mp4 && options.size.kind == FrameSizeRequest::Kind::Pixels &&
+            (options.size.width % 2 != 0 || options.size.height % 2 != 0)) {
+            return fail("--capture: an .mp4 needs an even width and height (4:2:0 video), not " +
+                        std::to_string(options.size.width) + "x" +
+                        std::to_string(options.size.height) + "; .mkv takes any size");
+        }
         options.mode = shotsGiven     ? RunMode::Shots
                        : benchGiven   ? RunMode::Bench
                        : captureGiven ? RunMode::Capture
@@ -294,13 +344,20 @@ std::string usageText(const std::string& program) {
            "Quorlith Engine: a self-running, music-synchronised real-time 3D demo.\n"
            "Without options the start dialog asks whether to run full screen.\n"
            "\n"
-           "  --windowed          run in an 800 x 600 window, without the start dialog\n"
+           "  --windowed          run in a window (800 x 600 unless --size says otherwise),\n"
+           "                      without the start dialog\n"
            "  --fullscreen        run full screen, without the start dialog\n"
            "  --data DIR          the data folder (default: data/ beside the program, then\n"
            "                      ../share/quorlith/data from the program's folder, then\n"
            "                      data/ in the working directory)\n"
            "  --start SECONDS     start the demo at this time\n"
            "  --mute              no sound; the demo follows a silent clock\n"
+           "  --size WxH          draw at W x H pixels: the 4:3 picture at the largest size\n"
+           "                      that fits, black around it; also native (the desktop's\n"
+           "                      own size full screen, the largest 4:3 window that fits\n"
+           "                      it), 1080p, 1440p, 2160p (1440x1080, 1920x1440,\n"
+           "                      2880x2160); for the window, full screen and every\n"
+           "                      offscreen mode (default 800x600)\n"
            "  --av-offset MS      show the picture MS milliseconds later than the sound is\n"
            "                      heard (negative: earlier), -2000 to 2000, for outputs\n"
            "                      with their own delay (default 0)\n"

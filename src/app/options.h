@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "gfx/frame_geometry.h"
+
 enum class RunMode {
     Demo,      // the live demo
     Shots,     // --shot: render frames at given times to PNG files, no window, no sound
@@ -41,6 +43,8 @@ struct Options {
     double captureFrom = 0.0;
     double captureTo = 325.0;
     int framesPerSection = 120;
+    // --size: the output size; without it the demo's own 800 x 600.
+    FrameSizeRequest size;
 };
 
 struct ParsedOptions {
@@ -54,6 +58,13 @@ inline constexpr int kMaxBenchFrames = 100000;
 inline constexpr double kMaxSeconds = 86400.0;
 inline constexpr int kMaxCaptureFps = 240;
 inline constexpr double kDemoSeconds = 325.0; // the capture's latest end
+
+// The largest --size side.
+inline constexpr int kLargestOutputSide = 16384;
+
+// A --size value: "WxH" in pixels, "native", or "1080p", "1440p", "2160p" (the 4:3 picture at
+// that height). False with the reason when it is none of these or out of range.
+bool parseFrameSize(const std::string& text, FrameSizeRequest& size, std::string& error);
 
 // Parses the arguments after the program name.
 ParsedOptions parseOptions(const std::vector<std::string>& args);

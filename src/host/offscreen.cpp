@@ -15,10 +15,15 @@
 #include "host/window.h"
 #include "shader/glsl_shaders.h"
 #include "timeline/composer.h"
+#include "timeline/startup.h"
 
 namespace {
 
 bool endRequested = false;
+int offscreenWidth = kDemoWidth;
+int offscreenHeight = kDemoHeight;
+bool offscreenEvenOrigin = false;
+int failureStatus = 1;
 void noteEnd() {
     endRequested = true;
 }
@@ -38,6 +43,16 @@ bool takeDemoEndRequest() {
     const bool requested = endRequested;
     endRequested = false;
     return requested;
+}
+
+void setOffscreenFrameSize(int width, int height, bool evenOrigin) {
+    offscreenWidth = width;
+    offscreenHeight = height;
+    offscreenEvenOrigin = evenOrigin;
+}
+
+int offscreenFailureStatus() {
+    return failureStatus;
 }
 
 OffscreenDemo* openOffscreenDemo() {
@@ -72,8 +87,15 @@ OffscreenDemo* openOffscreenDemo() {
         return nullptr;
     }
     run.window.deviceContext = run.window.windowHandle;
+    if (const char* beyond =
+            frameSizeBeyondLimits(offscreenWidth, offscreenHeight, currentGlSizeLimits())) {
+        std::fprintf(stderr, "quorlith: frames of %d x %d cannot be drawn here: %s\n",
+                     offscreenWidth, offscreenHeight, beyond);
+        failureStatus = 2;
+        return nullptr;
+    }
     std::string reason;
-    if (!createFrameTarget(run.target, run.window.width, run.window.height, &reason)) {
+    if (!createFrameTarget(run.target, offscreenWidth, offscreenHeight, &reason)) {
         std::fprintf(stderr, "quorlith: no offscreen picture: %s\n", reason.c_str());
         return nullptr;
     }
@@ -82,7 +104,9 @@ OffscreenDemo* openOffscreenDemo() {
     setClockSource(ClockSource::Manual);
     setActiveFrameTarget(&run.target);
     bindFrameTarget(run.target);
-    resizeView(run.window.width, run.window.height);
+    // The picture's 4:3 view whatever the frame's shape.
+    resizeView(kDemoWidth, kDemoHeight);
+    applyFrameGeometry(frameGeometryFor(offscreenWidth, offscreenHeight, offscreenEvenOrigin));
     run.window.visible = 1;
     startDemo(run.window, run.keys);
     opened = true;

@@ -2,6 +2,7 @@
 
 #include <SDL2/SDL.h>
 
+#include <cstdio>
 #include <string>
 
 #include "gfx/gl.h"
@@ -10,11 +11,17 @@
 #include "host/main_loop.h"
 #include "host/message_box.h"
 #include "host/video_driver.h"
+#include "timeline/startup.h"
 
 namespace {
 
 std::string windowError;
 FrameTarget fullScreenTarget;
+FrameSizeRequest sizeRequest;
+
+bool sizeRequested() {
+    return sizeRequest.kind != FrameSizeRequest::Kind::Layout;
+}
 
 void releaseWindow(DemoWindow& window) {
     if (window.glContext != nullptr) {
@@ -53,6 +60,78 @@ void currentViewSize(const DemoWindow& window, int& width, int& height) {
     }
 }
 
+GlSizeLimits liveSizeLimits(bool offscreen) {
+    GlSizeLimits limits = currentGlSizeLimits();
+    if (!offscreen) {
+        limits.renderbufferSize = 0;
+    }
+    return limits;
+}
+
+// With a size asked for, the largest of that shape the GL driver draws, with a warning when
+// it is smaller.
+void fitToDriver(int& width, int& height, bool offscreen) {
+    const GlSizeLimits limits = liveSizeLimits(offscreen);
+    const char* beyond = frameSizeBeyondLimits(width, height, limits);
+    if (beyond == nullptr) {
+        return;
+    }
+    const int askedWidth = width;
+    const int askedHeight = height;
+    fitFrameSizeToLimits(width, height, limits);
+    std::fprintf(stderr, "quorlith: warning: %d x %d cannot be drawn (%s): drawing at %d x %d\n",
+                 askedWidth, askedHeight, beyond, width, height);
+}
+
+// The frames follow the window's drawable (with a size asked for and no offscreen picture
+// between): the picture at the drawable's own resolution.
+void followDrawable(const DemoWindow& window) {
+    int width = 0;
+    int height = 0;
+    SDL_GL_GetDrawableSize(window.windowHandle, &width, &height);
+    if (width <= 0 || height <= 0) {
+        return;
+    }
+    FrameGeometry geometry = frameGeometryFor(width, height);
+    int drawnWidth = width;
+    int drawnHeight = height;
+    fitToDriver(drawnWidth, drawnHeight, false);
+    if (drawnWidth != width || drawnHeight != height) {
+        const FrameGeometry smaller = frameGeometryFor(drawnWidth, drawnHeight);
+        geometry.picture =
+            fitRect(kLayoutWidth, kLayoutHeight, smaller.picture.width, smaller.picture.height);
+        geometry.picture.x = (width - geometry.picture.width) / 2;
+        geometry.picture.y = (height - geometry.picture.height) / 2;
+        geometry.renderTarget = smaller.renderTarget;
+    }
+    applyFrameGeometry(geometry);
+}
+
+// The 4:3 window the size asks for: its pixels, or the largest that fits the desktop.
+void requestedWindowSize(int& width, int& height) {
+    if (sizeRequest.kind == FrameSizeRequest::Kind::Pixels) {
+        width = sizeRequest.width;
+        height = sizeRequest.height;
+        return;
+    }
+    SDL_Rect usable{};
+    if (SDL_GetDisplayUsableBounds(0, &usable) == 0 && usable.w > 0 && usable.h > 0) {
+        const PixelBox fit = fitRect(kLayoutWidth, kLayoutHeight, usable.w, usable.h);
+        width = fit.width;
+        height = fit.height;
+    }
+}
+
+// The view after a change of size: the client area's aspect as always, or with a size asked
+// for the picture's own 4:3, whatever the window's shape.
+void resizeViewFor(int width, int height) {
+    if (sizeRequested()) {
+        resizeView(kLayoutWidth, kLayoutHeight);
+    } else {
+        resizeView(width, height);
+    }
+}
+
 } // namespace
 
 Uint32 toggleModeEventType() {
@@ -84,6 +163,10 @@ void setDemoGlAttributes(int colorBits) {
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
 }
 
+void setLiveFrameSize(const FrameSizeRequest& request) {
+    sizeRequest = request;
+}
+
 int createDemoWindow(DemoWindow& window) {
     windowError.clear();
     window.windowHandle = nullptr;
@@ -94,6 +177,9 @@ int createDemoWindow(DemoWindow& window) {
         return 0;
     }
     setDemoGlAttributes(window.colorBits);
+    if (sizeRequested() && window.fullScreen == 0) {
+        requestedWindowSize(window.width, window.height);
+    }
 
     const Uint32 windowedFlags = SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE;
     if (window.fullScreen != 0) {
@@ -128,9 +214,20 @@ int createDemoWindow(DemoWindow& window) {
     }
 
     setActiveFrameTarget(nullptr);
-    if (window.fullScreen != 0) {
+    // Full screen draws into a picture of the asked size (the demo's own without one) scaled
+    // onto the screen; at the desktop's own size it draws straight onto the screen.
+    const bool drawsOnScreen =
+        window.fullScreen == 0 || sizeRequest.kind == FrameSizeRequest::Kind::Native;
+    if (!drawsOnScreen) {
+        int width = window.width;
+        int height = window.height;
+        if (sizeRequest.kind == FrameSizeRequest::Kind::Pixels) {
+            width = sizeRequest.width;
+            height = sizeRequest.height;
+            fitToDriver(width, height, true);
+        }
         std::string reason;
-        if (createFrameTarget(fullScreenTarget, window.width, window.height, &reason)) {
+        if (createFrameTarget(fullScreenTarget, width, height, &reason)) {
             setActiveFrameTarget(&fullScreenTarget);
             SDL_ShowCursor(SDL_DISABLE);
         } else {
@@ -141,12 +238,20 @@ int createDemoWindow(DemoWindow& window) {
             SDL_SetWindowSize(window.windowHandle, window.width, window.height);
         }
     }
+    if (activeFrameTarget() == &fullScreenTarget) {
+        applyFrameGeometry(frameGeometryFor(fullScreenTarget.width, fullScreenTarget.height));
+    } else if (sizeRequested()) {
+        SDL_SetWindowMinimumSize(window.windowHandle, kSmallestOutputWidth, kSmallestOutputHeight);
+        followDrawable(window);
+    } else {
+        applyFrameGeometry(FrameGeometry{});
+    }
 
     SDL_GL_SetSwapInterval(1);
     SDL_DisableScreenSaver();
     SDL_ShowWindow(window.windowHandle);
     window.visible = 1;
-    resizeView(window.width, window.height);
+    resizeViewFor(window.width, window.height);
     window.keyState->fill(0);
     window.lastTick = SDL_GetTicks();
     return 1;
@@ -182,14 +287,17 @@ int demoWindowProc(DemoWindow& window, const SDL_Event& event) {
             if (activeFrameTarget() != &fullScreenTarget) {
                 width = event.window.data1;
                 height = event.window.data2;
+                if (sizeRequested()) {
+                    followDrawable(window);
+                }
             }
-            resizeView(width, height);
+            resizeViewFor(width, height);
             return 1;
         case SDL_WINDOWEVENT_RESTORED:
         case SDL_WINDOWEVENT_MAXIMIZED:
             window.visible = 1;
             currentViewSize(window, width, height);
-            resizeView(width, height);
+            resizeViewFor(width, height);
             return 1;
         case SDL_WINDOWEVENT_MINIMIZED:
             window.visible = 0;

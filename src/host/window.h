@@ -5,6 +5,7 @@
 
 #include <SDL2/SDL_events.h>
 
+#include "gfx/frame_geometry.h"
 #include "host/demo_window.h"
 
 // The message the F1 key posts (WM_USER + 1 where the demo began), carried in the code of
@@ -21,8 +22,14 @@ void unregisterDemoClass(const ApplicationInfo& app);
 // with black bars, so no 800 x 600 display mode is needed). 1 if so, else 0.
 int setFullscreenMode(int width, int height, int bits);
 
-// Makes the window, its GL context (current) and, in full screen, the 800 x 600 picture
-// the frames are drawn into. 1 on success, with the window shown, `visible` 1, the view
+// The size live play draws at (--size); without one, the demo's own 800 x 600 as always.
+// With one, the window is made at that size (or the largest 4:3 one the desktop holds) and
+// the picture follows its size as it is resized, or full screen draws a picture of that size
+// (at the desktop's own size, straight onto the screen). Set before createDemoWindow.
+void setLiveFrameSize(const FrameSizeRequest& request);
+
+// Makes the window, its GL context (current) and, in full screen, the picture the frames are
+// drawn into. 1 on success, with the window shown, `visible` 1, the view
 // set, the keys cleared and `lastTick` taken; 0 with everything made so far released and
 // the handle fields null (lastWindowError says why).
 int createDemoWindow(DemoWindow& window);

@@ -104,7 +104,7 @@ std::vector<BenchmarkSection> benchmarkSections() {
 int runBenchmark(int framesPerSection) {
     OffscreenDemo* demo = openOffscreenDemo();
     if (demo == nullptr) {
-        return 1;
+        return offscreenFailureStatus();
     }
     const OffscreenDemo& run = *demo;
     const std::vector<BenchmarkSection> sections = benchmarkSections();

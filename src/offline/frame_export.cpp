@@ -48,7 +48,7 @@ int runFrameExport(const std::vector<int>& shotMs, const std::string& outDirecto
     }
     OffscreenDemo* demo = openOffscreenDemo();
     if (demo == nullptr) {
-        return 1;
+        return offscreenFailureStatus();
     }
     const OffscreenDemo& run = *demo;
     int status = 0;
@@ -88,7 +88,7 @@ int runFrameExport(const std::vector<int>& shotMs, const std::string& outDirecto
 int runFrameBench(int fromMs, int toMs, int frames) {
     OffscreenDemo* demo = openOffscreenDemo();
     if (demo == nullptr) {
-        return 1;
+        return offscreenFailureStatus();
     }
     const OffscreenDemo& run = *demo;
     std::vector<double> frameMs;

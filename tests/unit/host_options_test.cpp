@@ -44,6 +44,11 @@ std::string parse(const std::vector<std::string>& args) {
     if (o.mode == RunMode::Benchmark) {
         out << " per-section=" << o.framesPerSection;
     }
+    if (o.size.kind == FrameSizeRequest::Kind::Native) {
+        out << " size=native";
+    } else if (o.size.kind == FrameSizeRequest::Kind::Pixels) {
+        out << " size=" << o.size.width << 'x' << o.size.height;
+    }
     return out.str();
 }
 
@@ -131,6 +136,54 @@ TEST(Options, BadUnknownAndConflictingOptionsAreRejectedWithTheirName) {
 std::set<std::string> existing;
 bool fakeIsDirectory(const std::string& path) {
     return existing.count(path) != 0;
+}
+
+// --size: pixels, the named heights and the desktop's own; whatever the mode, with the
+// limits the offline modes and the video put on it.
+TEST(Options, SizesForEveryModeAndTheirLimits) {
+    const struct {
+        std::vector<std::string> args;
+        const char* parsed; // the tail of the parse, or the error
+    } cases[] = {
+        {{"--size", "1600x1200"}, "size=1600x1200"},
+        {{"--size=1080p", "--windowed"}, "size=1440x1080"},
+        {{"--size", "1440p", "--fullscreen"}, "size=1920x1440"},
+        {{"--size", "2160p", "--benchmark"}, "size=2880x2160"},
+        {{"--size", "native"}, "size=native"},
+        {{"--size", "native", "--fullscreen"}, "size=native"},
+        {{"--size", "320x240", "--shot", "1", "--out", "o"}, "size=320x240"},
+        {{"--size", "1921x1081", "--capture", "a.mkv"}, "size=1921x1081"},
+        {{"--size", "1920x1080", "--capture", "a.mp4"}, "size=1920x1080"},
+        {{"--size", "1921x1080", "--capture", "a.mp4"},
+         "error: --capture: an .mp4 needs an even width and height (4:2:0 video), not "
+         "1921x1080; .mkv takes any size"},
+        {{"--size", "native", "--shot", "1", "--out", "o"},
+         "error: --shot has no screen to take the size of: give --size WxH"},
+        {{"--size", "native", "--capture", "a.mkv"},
+         "error: --capture has no screen to take the size of: give --size WxH"},
+        {{"--size", "319x240"},
+         "error: --size: '319x240' is smaller than the smallest size, "
+         "320x240"},
+        {{"--size", "16385x600"},
+         "error: --size: '16385x600' is not WxH in pixels (up to 16384 "
+         "each), native, 1080p, 1440p or 2160p"},
+        {{"--size", "800X600"},
+         "error: --size: '800X600' is not WxH in pixels (up to 16384 "
+         "each), native, 1080p, 1440p or 2160p"},
+        {{"--size", "720p"},
+         "error: --size: '720p' is not WxH in pixels (up to 16384 each), "
+         "native, 1080p, 1440p or 2160p"},
+        {{"--size", "-800x600"},
+         "error: --size: '-800x600' is not WxH in pixels (up to 16384 "
+         "each), native, 1080p, 1440p or 2160p"},
+        {{"--size"}, "error: --size needs a value"},
+    };
+    for (const auto& c : cases) {
+        const std::string parsed = parse(c.args);
+        const std::string tail = c.parsed;
+        EXPECT_EQ(parsed.substr(parsed.size() - std::min(parsed.size(), tail.size())), tail)
+            << c.args[0] << ' ' << (c.args.size() > 1 ? c.args[1] : "");
+    }
 }
 
 TEST(Options, DataFolderAskedThenBesideTheProgramThenInstalledThenWorkingDirectory) {

@@ -6,12 +6,13 @@ QUORLITH=${1:?usage: script <quorlith binary> <build dir>}
 BUILD_DIR=${2:?usage: script <quorlith binary> <build dir>}
 E2E_LIB=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 
-# Re-runs the calling script under xvfb-run unless already inside one. The server must not
-# reset when its last client leaves: during a reset it refuses new connections, and a
-# program started just then would find no display.
+# Re-runs the calling script under xvfb-run unless already inside one, on a screen of
+# $XVFB_SCREEN (default 1024x768x24). The server must not reset when its last client leaves:
+# during a reset it refuses new connections, and a program started just then would find no
+# display.
 run_under_xvfb() {
     if [ -z "${QUORLITH_E2E_IN_XVFB:-}" ]; then
-        QUORLITH_E2E_IN_XVFB=1 exec xvfb-run -a -s "-screen 0 1024x768x24 -noreset" \
+        QUORLITH_E2E_IN_XVFB=1 exec xvfb-run -a -s "-screen 0 ${XVFB_SCREEN:-1024x768x24} -noreset" \
             bash "$0" "$QUORLITH" "$BUILD_DIR"
     fi
     unset SDL_VIDEODRIVER
@@ -98,6 +99,13 @@ build_helper() {
         cc -O1 -o "$helper" "$E2E_LIB/$name.c" -lX11 || fail "cannot build $name"
     fi
     echo "$helper"
+}
+
+# The window's size and the box of its lit pixels: "WxH X0 Y0 X1 Y1" (see lib/lit_box.c).
+lit_box() {
+    local helper
+    helper=$(build_helper lit_box) || exit 1
+    "$helper" "$@"
 }
 
 # Starts the minimal window manager (full-screen requests are a window manager's job).
