@@ -68,7 +68,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     const std::string path = "/tmp/quorlith-capture-bench." + container;
-    const CaptureRequest request{path, fps, from, to, preset};
+    const CaptureRequest request{path, fps, from, to, 800, 600, preset};
     std::vector<double> ratios;
     for (int round = 1; round <= rounds; ++round) {
         const double cpu0 = cpuSeconds(RUSAGE_SELF);

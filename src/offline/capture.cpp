@@ -131,7 +131,7 @@ struct FrameQueue {
 };
 
 // Writes each filled picture to the pipe, converted to 4:2:0 first where the encoder takes it.
-void writeFrames(FrameQueue& queue, int fd, bool toYuv, int width, int height) {
+void writeFrames(FrameQueue& queue, int fd, bool toYuv, YuvMatrix matrix, int width, int height) {
     bool failed = false;
     std::vector<std::uint8_t> yuv(toYuv ? yuv420Bytes(width, height) : 0);
     for (;;) {
@@ -147,7 +147,7 @@ void writeFrames(FrameQueue& queue, int fd, bool toYuv, int width, int height) {
         }
         const std::vector<std::uint8_t>& frame = queue.buffers[static_cast<std::size_t>(index)];
         if (toYuv && !failed) {
-            rgbaToYuv420(frame.data(), width, height, yuv.data());
+            rgbaToYuv420(frame.data(), width, height, yuv.data(), matrix);
         }
         const std::vector<std::uint8_t>& bytes = toYuv ? yuv : frame;
         if (!failed && !writeAll(fd, bytes.data(), bytes.size())) {
@@ -231,6 +231,15 @@ double captureFrameTime(double from, int fps, int k) {
     return from + static_cast<double>(k) / fps;
 }
 
+float captureDemoTime(double from, int fps, int k) {
+    // The clock's own conversion of a position in milliseconds, here a fractional one.
+    return static_cast<float>(captureFrameTime(from, fps, k) * 1000.0) * 0.001f;
+}
+
+YuvMatrix captureMatrixFor(int height) {
+    return height > kLayoutHeight ? YuvMatrix::Bt709 : YuvMatrix::Bt601;
+}
+
 int64_t musicFrameAt(double seconds) {
     return std::llround(seconds * kOutputRate);
 }
@@ -259,7 +268,7 @@ void drawCaptureFrame(const CaptureRequest& request, int k) {
     if (const FrameTarget* target = activeFrameTarget()) {
         bindFrameTarget(*target);
     }
-    drawFrameAt(static_cast<float>(captureFrameTime(request.from, request.fps, k)));
+    drawFrameAt(captureDemoTime(request.from, request.fps, k));
     glFlush();
 }
 
@@ -302,6 +311,9 @@ int runCapture(const CaptureRequest& request) {
     EncoderSettings settings;
     settings.outputPath = temporary.path();
     settings.container = container;
+    settings.width = request.width;
+    settings.height = request.height;
+    settings.matrix = captureMatrixFor(request.height);
     settings.fps = request.fps;
     settings.withAudio = withAudio;
     settings.preset = container == Container::Mp4 ? kMp4Preset : kMkvPreset;
@@ -314,12 +326,13 @@ int runCapture(const CaptureRequest& request) {
         return 1;
     }
 
+    setOffscreenFrameSize(request.width, request.height, container == Container::Mp4);
     OffscreenDemo* demo = openOffscreenDemo();
     if (demo == nullptr) {
         ffmpeg.kill();
         ffmpeg.finish();
         fail(request, "no offscreen frames could be rendered");
-        return 1;
+        return offscreenFailureStatus();
     }
     const OffscreenDemo& run = *demo;
     FrameReadback readback;
@@ -334,7 +347,7 @@ int runCapture(const CaptureRequest& request) {
     }
     const bool toYuv = std::string_view(pictureFormat(container)) == "yuv420p";
     std::thread videoWriter(writeFrames, std::ref(queue), ffmpeg.takeVideoFd(), toYuv,
-                            run.target.width, run.target.height);
+                            settings.matrix, run.target.width, run.target.height);
     std::atomic<int> audioError{0};
     std::thread audioWriter;
     if (withAudio) {

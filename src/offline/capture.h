@@ -6,11 +6,15 @@
 #include <cstdint>
 #include <string>
 
+#include "offline/yuv_frames.h"
+
 struct CaptureRequest {
     std::string path; // .mp4 or .mkv
     int fps = 60;
     double from = 0.0; // seconds of demo time
     double to = 325.0;
+    int width = 800; // the frames' size
+    int height = 600;
     std::string preset; // the x264 preset; empty: the one chosen for the container
 };
 
@@ -18,6 +22,13 @@ struct CaptureRequest {
 int captureFrameCount(double from, double to, int fps);
 // The demo time of frame k: from + k / fps, computed from k alone.
 double captureFrameTime(double from, int fps, int k);
+// The colours of 4:2:0 video at a frame height: BT.709 above 600 lines (as players assume
+// for HD pictures), BT.601 at the demo's own size and below.
+YuvMatrix captureMatrixFor(int height);
+// The demo time frame k is drawn at: its time as the clock turns a position in milliseconds
+// into the demo time, so a frame at a whole millisecond is the one live play and --shot draw
+// there.
+float captureDemoTime(double from, int fps, int k);
 // The music's sample frame heard at a demo time (44.1 per millisecond, rounded).
 int64_t musicFrameAt(double seconds);
 

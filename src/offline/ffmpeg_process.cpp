@@ -80,9 +80,10 @@ std::vector<std::string> ffmpegArguments(const EncoderSettings& s) {
     }
     args.insert(args.end(), {"-map", "0:v"});
     if (mp4) {
+        const char* colours = s.matrix == YuvMatrix::Bt709 ? "bt709" : "smpte170m";
         args.insert(args.end(), {"-c:v", "libx264", "-preset", s.preset, "-crf", "18", "-pix_fmt",
-                                 "yuv420p", "-colorspace", "smpte170m", "-color_primaries",
-                                 "smpte170m", "-color_trc", "smpte170m", "-color_range", "tv"});
+                                 "yuv420p", "-colorspace", colours, "-color_primaries", colours,
+                                 "-color_trc", colours, "-color_range", "tv"});
         if (s.withAudio) {
             // The AAC encoder's fast coder: at 192 kbit/s it takes 2.5 s of processor time
             // for the whole track instead of 6.3 s, time the renderer needs more.

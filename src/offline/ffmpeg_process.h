@@ -8,6 +8,8 @@
 #include <thread>
 #include <vector>
 
+#include "offline/yuv_frames.h"
+
 enum class Container {
     Mp4, // H.264 yuv420p CRF 18 + AAC 192 kbit/s, ready to share
     Mkv, // lossless H.264 in full RGB + FLAC, a master to edit from
@@ -19,8 +21,9 @@ struct EncoderSettings {
     int width = 800;
     int height = 600;
     int fps = 60;
-    bool withAudio = true; // 44.1 kHz stereo s16le on fd 3
-    std::string preset;    // the x264 preset
+    YuvMatrix matrix = YuvMatrix::Bt601; // of the MP4's pictures, and so tagged
+    bool withAudio = true;               // 44.1 kHz stereo s16le on fd 3
+    std::string preset;                  // the x264 preset
 };
 
 // The container a file name asks for by its extension (.mp4 or .mkv), or false.

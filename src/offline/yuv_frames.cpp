@@ -1,15 +1,19 @@
 #include "offline/yuv_frames.h"
 
 namespace {
-// The BT.601 limited-range rows scaled by 2^16: luma 219/255 and chroma 224/255 of the
-// full-range matrix.
-constexpr int kYr = 16829, kYg = 33039, kYb = 6416;
-constexpr int kUr = -9714, kUg = -19070, kUb = 28784;
-constexpr int kVr = 28784, kVg = -24103, kVb = -4681;
+// A matrix's limited-range rows scaled by 2^16: luma 219/255 and chroma 224/255 of the
+// full-range matrix, each chroma row summing to 0 so that greys stay neutral.
+struct Coefficients {
+    int yr, yg, yb;
+    int ur, ug, ub;
+    int vr, vg, vb;
+};
+constexpr Coefficients kBt601{16829, 33039, 6416, -9714, -19070, 28784, 28784, -24103, -4681};
+constexpr Coefficients kBt709{11966, 40254, 4064, -6596, -22188, 28784, 28784, -26145, -2639};
 
-std::uint8_t luma(const std::uint8_t* p) {
-    return static_cast<std::uint8_t>((kYr * p[0] + kYg * p[1] + kYb * p[2] + (16 << 16) + 32768) >>
-                                     16);
+std::uint8_t luma(const Coefficients& k, const std::uint8_t* p) {
+    return static_cast<std::uint8_t>(
+        (k.yr * p[0] + k.yg * p[1] + k.yb * p[2] + (16 << 16) + 32768) >> 16);
 }
 
 // From sums over four pixels: two more bits of scale.
@@ -24,7 +28,10 @@ std::size_t yuv420Bytes(int width, int height) {
     return static_cast<std::size_t>(width) * height + 2 * chromaWidth * chromaHeight;
 }
 
-void rgbaToYuv420(const std::uint8_t* rgba, int width, int height, std::uint8_t* out) {
+namespace {
+// The matrix fixed at compile time: its coefficients stay constants in the inner loops.
+template <const Coefficients& k>
+void convert(const std::uint8_t* rgba, int width, int height, std::uint8_t* out) {
     const int chromaWidth = (width + 1) / 2;
     const int chromaHeight = (height + 1) / 2;
     std::uint8_t* uPlane = out + static_cast<std::size_t>(width) * height;
@@ -41,8 +48,8 @@ void rgbaToYuv420(const std::uint8_t* rgba, int width, int height, std::uint8_t*
         std::uint8_t* uRow = uPlane + static_cast<std::size_t>(cy) * chromaWidth;
         std::uint8_t* vRow = vPlane + static_cast<std::size_t>(cy) * chromaWidth;
         for (int x = 0; x < width; ++x) {
-            yTop[x] = luma(top + 4 * x);
-            yBottom[x] = luma(bottom + 4 * x);
+            yTop[x] = luma(k, top + 4 * x);
+            yBottom[x] = luma(k, bottom + 4 * x);
         }
         for (int cx = 0; cx < chromaWidth; ++cx) {
             const int x0 = 8 * cx;
@@ -50,8 +57,18 @@ void rgbaToYuv420(const std::uint8_t* rgba, int width, int height, std::uint8_t*
             const int r = top[x0] + top[x1] + bottom[x0] + bottom[x1];
             const int g = top[x0 + 1] + top[x1 + 1] + bottom[x0 + 1] + bottom[x1 + 1];
             const int b = top[x0 + 2] + top[x1 + 2] + bottom[x0 + 2] + bottom[x1 + 2];
-            uRow[cx] = chroma(r, g, b, kUr, kUg, kUb);
-            vRow[cx] = chroma(r, g, b, kVr, kVg, kVb);
+            uRow[cx] = chroma(r, g, b, k.ur, k.ug, k.ub);
+            vRow[cx] = chroma(r, g, b, k.vr, k.vg, k.vb);
         }
+    }
+}
+} // namespace
+
+void rgbaToYuv420(const std::uint8_t* rgba, int width, int height, std::uint8_t* out,
+                  YuvMatrix matrix) {
+    if (matrix == YuvMatrix::Bt709) {
+        convert<kBt709>(rgba, width, height, out);
+    } else {
+        convert<kBt601>(rgba, width, height, out);
     }
 }

@@ -9,8 +9,12 @@
 // half the width and height (rounded up).
 std::size_t yuv420Bytes(int width, int height);
 
-// RGBA rows top first to planar Y'CbCr 4:2:0 as ffmpeg's "yuv420p" lays it out, BT.601
-// coefficients in limited range (luma 16-235, chroma 16-240, rounded to nearest). Each chroma
-// sample is the mean of the 2 x 2 pixels it covers (an odd last column or row repeats).
-// Alpha is ignored.
-void rgbaToYuv420(const std::uint8_t* rgba, int width, int height, std::uint8_t* out);
+// The coefficients of the conversion: BT.601 (standard definition) or BT.709 (HD).
+enum class YuvMatrix { Bt601, Bt709 };
+
+// RGBA rows top first to planar Y'CbCr 4:2:0 as ffmpeg's "yuv420p" lays it out, with the
+// matrix's coefficients in limited range (luma 16-235, chroma 16-240, rounded to nearest).
+// Each chroma sample is the mean of the 2 x 2 pixels it covers (an odd last column or row
+// repeats). Alpha is ignored.
+void rgbaToYuv420(const std::uint8_t* rgba, int width, int height, std::uint8_t* out,
+                  YuvMatrix matrix = YuvMatrix::Bt601);

@@ -34,20 +34,31 @@ std::array<double, 3> bt601(double r, double g, double b) {
 
 TEST(YuvFrames, PrimariesTakeTheirStandardValuesAndEveryGreyIsNeutral) {
     const struct {
+        YuvMatrix matrix;
         int r, g, b, y, u, v;
-    } cases[] = {{0, 0, 0, 16, 128, 128},   {255, 255, 255, 235, 128, 128},
-                 {255, 0, 0, 81, 90, 240},  {0, 255, 0, 145, 54, 34},
-                 {0, 0, 255, 41, 240, 110}, {128, 128, 128, 126, 128, 128}};
+    } cases[] = {{YuvMatrix::Bt601, 0, 0, 0, 16, 128, 128},
+                 {YuvMatrix::Bt601, 255, 255, 255, 235, 128, 128},
+                 {YuvMatrix::Bt601, 255, 0, 0, 81, 90, 240},
+                 {YuvMatrix::Bt601, 0, 255, 0, 145, 54, 34},
+                 {YuvMatrix::Bt601, 0, 0, 255, 41, 240, 110},
+                 {YuvMatrix::Bt601, 128, 128, 128, 126, 128, 128},
+                 {YuvMatrix::Bt709, 0, 0, 0, 16, 128, 128},
+                 {YuvMatrix::Bt709, 255, 255, 255, 235, 128, 128},
+                 {YuvMatrix::Bt709, 255, 0, 0, 63, 102, 240},
+                 {YuvMatrix::Bt709, 0, 255, 0, 173, 42, 26},
+                 {YuvMatrix::Bt709, 0, 0, 255, 32, 240, 118},
+                 {YuvMatrix::Bt709, 77, 77, 77, 82, 128, 128}};
     for (const auto& c : cases) {
         const auto rgba = picture(2, 2, [&](int, int) {
             return std::array<int, 3>{c.r, c.g, c.b};
         });
         std::vector<std::uint8_t> out(yuv420Bytes(2, 2));
-        rgbaToYuv420(rgba.data(), 2, 2, out.data());
+        rgbaToYuv420(rgba.data(), 2, 2, out.data(), c.matrix);
         EXPECT_EQ(out, (std::vector<std::uint8_t>{std::uint8_t(c.y), std::uint8_t(c.y),
                                                   std::uint8_t(c.y), std::uint8_t(c.y),
                                                   std::uint8_t(c.u), std::uint8_t(c.v)}))
-            << c.r << "," << c.g << "," << c.b;
+            << (c.matrix == YuvMatrix::Bt709 ? "BT.709 " : "BT.601 ") << c.r << "," << c.g << ","
+            << c.b;
     }
 }
 
