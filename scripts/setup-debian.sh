@@ -7,10 +7,10 @@ export DEBIAN_FRONTEND=noninteractive
 $SUDO apt-get update
 $SUDO apt-get install -y --no-install-recommends \
     build-essential cmake ninja-build pkg-config git ca-certificates \
-    libsdl2-dev libsdl2-ttf-dev fonts-liberation2 \
+    libsdl2-dev libsdl2-ttf-dev libfreetype-dev fonts-liberation2 \
     libgl-dev libglu1-mesa-dev libegl-dev libgl1-mesa-dri libegl-mesa0 \
     libmpg123-dev libfftw3-dev libpng-dev zlib1g-dev libmp3lame-dev \
     googletest libgtest-dev libbenchmark-dev libtinyobjloader-dev \
     clang libclang-rt-14-dev \
     xvfb xauth xdotool x11-utils x11-apps \
-    ffmpeg help2man desktop-file-utils dpkg-dev file gzip
+    ffmpeg help2man desktop-file-utils dpkg-dev file gzip lintian appstream

@@ -38,6 +38,8 @@ struct Png {
     int colorType = -1;
     double gamma = 0.0; // 0 without a gAMA chunk
     std::string stored; // size, depth, type, gamma, palette, transparency, rows as stored
+    int channels = 0;
+    std::vector<uint8_t> pixels; // the rows as stored, top first, channels bytes a pixel
 };
 
 // Reads a PNG with libpng as it is stored. A file that does not decode, or not at 8 bits a
@@ -78,8 +80,11 @@ Png readPng(const std::string& path) {
     }
     EXPECT_EQ(png_get_bit_depth(png, info), 8) << path;
     png_bytepp rows = png_get_rows(png, info);
+    out.channels = png_get_channels(png, info);
     for (int y = 0; y < out.height; ++y) {
         stored << std::string(reinterpret_cast<char*>(rows[y]), png_get_rowbytes(png, info));
+        out.pixels.insert(out.pixels.end(), rows[y],
+                          rows[y] + static_cast<size_t>(out.width) * out.channels);
     }
     out.stored = stored.str();
     png_destroy_read_struct(&png, &info, nullptr);
@@ -91,8 +96,9 @@ Png texture(const std::string& name) {
     return readPng(kDataDir + "/textures/" + name + ".png");
 }
 
-// The twenty textures in table order, with the layout each file is written in: RGB, RGBA,
-// greyscale, palette, and sizes that are no power of two.
+// The textures in table order, with the layout each file is written in: RGB, RGBA,
+// greyscale, palette, and sizes that are no power of two. The last four are the title and the
+// credits again at two and four times the size, for large screens.
 const struct {
     const char* name;
     int width, height, colorType;
@@ -107,6 +113,8 @@ const struct {
     {"part3", 64, 64, PNG_COLOR_TYPE_RGBA},         {"text1", 512, 256, PNG_COLOR_TYPE_RGB},
     {"env5", 256, 256, PNG_COLOR_TYPE_RGB},         {"credits", 512, 1024, PNG_COLOR_TYPE_GRAY},
     {"org2_mask", 128, 128, PNG_COLOR_TYPE_RGB},    {"org2", 128, 128, PNG_COLOR_TYPE_RGBA},
+    {"text1_2x", 1024, 512, PNG_COLOR_TYPE_RGB},    {"credits_2x", 1024, 2048, PNG_COLOR_TYPE_GRAY},
+    {"text1_4x", 2048, 1024, PNG_COLOR_TYPE_RGB},   {"credits_4x", 2048, 4096, PNG_COLOR_TYPE_GRAY},
 };
 
 TEST(GeneratedTextures, EveryFileDecodesAtItsSizeAndLayout) {
@@ -124,6 +132,86 @@ TEST(GeneratedTextures, EveryFileDecodesAtItsSizeAndLayout) {
         }
     }
     EXPECT_GE(gamma, 1) << "the loader meets a gAMA chunk";
+}
+
+// One channel of one pixel of a decoded PNG.
+double sample(const Png& png, int x, int y, int channel) {
+    return png.pixels[(static_cast<size_t>(y) * png.width + x) * png.channels + channel];
+}
+
+// Peak signal-to-noise ratio, in dB, of large averaged down k x k against base (the same
+// layout, k times the size).
+double averagedDownPsnr(const Png& base, const Png& large, int k) {
+    double squares = 0.0;
+    for (int y = 0; y < base.height; ++y) {
+        for (int x = 0; x < base.width; ++x) {
+            for (int c = 0; c < base.channels; ++c) {
+                double sum = 0.0;
+                for (int dy = 0; dy < k; ++dy) {
+                    for (int dx = 0; dx < k; ++dx) {
+                        sum += sample(large, x * k + dx, y * k + dy, c);
+                    }
+                }
+                const double error = sum / (k * k) - sample(base, x, y, c);
+                squares += error * error;
+            }
+        }
+    }
+    const double mean = squares / (static_cast<double>(base.width) * base.height * base.channels);
+    return 10.0 * std::log10(255.0 * 255.0 / mean);
+}
+
+// Sum of the squared steps between neighbouring pixels (across and down) of png, counting only
+// the pairs that lie in one block of k x k pixels (all of them when k is 1).
+double stepEnergy(const Png& png, int k) {
+    auto inBlock = [k](int next) { return k == 1 || next % k != 0; };
+    double energy = 0.0;
+    for (int y = 0; y < png.height; ++y) {
+        for (int x = 0; x < png.width; ++x) {
+            for (int c = 0; c < png.channels; ++c) {
+                const double here = sample(png, x, y, c);
+                if (x + 1 < png.width && inBlock(x + 1)) {
+                    energy += std::pow(sample(png, x + 1, y, c) - here, 2);
+                }
+                if (y + 1 < png.height && inBlock(y + 1)) {
+                    energy += std::pow(sample(png, x, y + 1, c) - here, 2);
+                }
+            }
+        }
+    }
+    return energy;
+}
+
+// The title and the credits at two and four times the size are the same pictures drawn again,
+// not magnified. Averaged down they give back the base picture: a larger picture laid out
+// anew, with its text hinted for its own size, shifted by one of its pixels, or with its halo
+// or rule left at the base size, falls below 40 dB (the pictures as made reach 46 dB and
+// more). And drawn large, an edge of the base picture is still a step of about one pixel, so
+// the steps between neighbours inside the k x k blocks add up to about k - 1 times the steps
+// of the base picture; a magnified one has none there (pixels repeated) or only soft ones
+// (interpolated), under half of that.
+TEST(GeneratedTextures, LargerTextPicturesAreTheBaseOnesDrawnLarger) {
+    const struct {
+        const char* base;
+        const char* large;
+        int k;
+    } kLarger[] = {
+        {"text1", "text1_2x", 2},
+        {"text1", "text1_4x", 4},
+        {"credits", "credits_2x", 2},
+        {"credits", "credits_4x", 4},
+    };
+    for (const auto& larger : kLarger) {
+        SCOPED_TRACE(larger.large);
+        const Png base = texture(larger.base);
+        const Png large = texture(larger.large);
+        ASSERT_EQ(large.width, base.width * larger.k);
+        ASSERT_EQ(large.height, base.height * larger.k);
+        ASSERT_EQ(large.colorType, base.colorType);
+        ASSERT_EQ(large.channels, base.channels);
+        EXPECT_GT(averagedDownPsnr(base, large, larger.k), 40.0);
+        EXPECT_GT(stepEnergy(large, larger.k) / stepEnergy(base, 1), (larger.k - 1) / 2.0);
+    }
 }
 
 // --- OBJ -------------------------------------------------------------------------------------
@@ -321,7 +409,7 @@ TEST(AssetGenerator, RepeatsItsContent) {
             EXPECT_TRUE(content == contentOf(built));
         }
     }
-    EXPECT_EQ(files, 20u + 4u + 1u + 1u) << "textures, models, start picture, track";
+    EXPECT_EQ(files, 24u + 4u + 1u + 1u) << "textures, models, start picture, track";
     fs::remove_all(dir);
 }
 

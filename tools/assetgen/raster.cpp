@@ -1,5 +1,6 @@
 #include "raster.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "detmath.h"
@@ -90,42 +91,41 @@ PngImage toPalettePng(const Canvas& canvas, const std::vector<Rgb>& palette) {
     return image;
 }
 
-void boxBlur(Canvas& canvas, int radius, bool wrap) {
+void boxBlurAlpha(Canvas& canvas, int radius, bool wrap) {
+    // Rows first, then columns; the columns are summed a whole row at a time, which keeps
+    // large canvases in the cache. Each output adds its 2 * radius + 1 inputs in order.
     const int w = canvas.width;
     const int h = canvas.height;
-    std::vector<float> line;
-    auto pass = [&](int count, int length, auto pixel) {
-        line.assign(static_cast<size_t>(length) * 4, 0.0f);
-        for (int k = 0; k < count; ++k) {
-            for (int i = 0; i < length; ++i) {
-                double sum[4] = {0, 0, 0, 0};
-                for (int d = -radius; d <= radius; ++d) {
-                    int j = i + d;
-                    if (wrap) {
-                        j = ((j % length) + length) % length;
-                    } else {
-                        j = j < 0 ? 0 : (j >= length ? length - 1 : j);
-                    }
-                    const float* p = pixel(k, j);
-                    for (int c = 0; c < 4; ++c) {
-                        sum[c] += p[c];
-                    }
-                }
-                for (int c = 0; c < 4; ++c) {
-                    line[static_cast<size_t>(i) * 4 + c] =
-                        static_cast<float>(sum[c] / (2 * radius + 1));
-                }
+    const double taps = 2 * radius + 1;
+    auto source = [&](int j, int length) {
+        if (wrap) {
+            return ((j % length) + length) % length;
+        }
+        return j < 0 ? 0 : (j >= length ? length - 1 : j);
+    };
+    std::vector<float> rows(static_cast<size_t>(w) * h);
+    for (int y = 0; y < h; ++y) {
+        for (int x = 0; x < w; ++x) {
+            double sum = 0;
+            for (int d = -radius; d <= radius; ++d) {
+                sum += canvas.at(source(x + d, w), y)[3];
             }
-            for (int i = 0; i < length; ++i) {
-                float* p = pixel(k, i);
-                for (int c = 0; c < 4; ++c) {
-                    p[c] = line[static_cast<size_t>(i) * 4 + c];
-                }
+            rows[static_cast<size_t>(y) * w + x] = static_cast<float>(sum / taps);
+        }
+    }
+    std::vector<double> sums(static_cast<size_t>(w));
+    for (int y = 0; y < h; ++y) {
+        std::fill(sums.begin(), sums.end(), 0.0);
+        for (int d = -radius; d <= radius; ++d) {
+            const float* row = &rows[static_cast<size_t>(source(y + d, h)) * w];
+            for (int x = 0; x < w; ++x) {
+                sums[x] += row[x];
             }
         }
-    };
-    pass(h, w, [&](int row, int i) { return canvas.at(i, row); });
-    pass(w, h, [&](int col, int i) { return canvas.at(col, i); });
+        for (int x = 0; x < w; ++x) {
+            canvas.at(x, y)[3] = static_cast<float>(sums[x] / taps);
+        }
+    }
 }
 
 namespace {

@@ -47,8 +47,9 @@ uint8_t toByte(double v);
 PngImage toPng(const Canvas& canvas, PngColor color);
 // Palette image: each pixel's r channel (0..1) picks one of the palette's entries.
 PngImage toPalettePng(const Canvas& canvas, const std::vector<Rgb>& palette);
-// Separable box blur of all four channels, wrapping at the edges when wrap is set.
-void boxBlur(Canvas& canvas, int radius, bool wrap);
+// Separable box blur of the alpha channel, wrapping at the edges when wrap is set (else the
+// edge pixels repeat).
+void boxBlurAlpha(Canvas& canvas, int radius, bool wrap);
 
 // Gradient noise with integer periods in both axes (tileable), result about -1..1.
 double periodicNoise(double x, double y, int periodX, int periodY, uint32_t seed);

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 #include <functional>
+#include <string>
 
 #include "detmath.h"
 #include "raster.h"
@@ -443,8 +444,9 @@ void stamp(Canvas& canvas, const TextMask& mask, int x0, int y0, Rgb color) {
     }
 }
 
-// Renders text no wider than maxWidth: shrinks the point size until it fits.
-TextMask fitText(const TextRenderer& text, const std::string& font, int pointSize,
+// Renders text no wider than maxWidth: shrinks the point size until it fits, and leaves in
+// pointSize the size it settled on.
+TextMask fitText(const TextRenderer& text, const std::string& font, int& pointSize,
                  const std::string& line, int maxWidth) {
     TextMask mask = text.render(font, pointSize, line);
     while (mask.width > maxWidth && pointSize > 8) {
@@ -454,37 +456,74 @@ TextMask fitText(const TextRenderer& text, const std::string& font, int pointSiz
     return mask;
 }
 
-PngImage titleImage(const TextRenderer& text) {
-    Canvas canvas(512, 256);
+// The text pictures come in three sizes, k = 1, 2 and 4: the same picture drawn with every
+// length k times longer. The layout is made at the base size (k = 1) and scaled, and each line
+// of text is drawn by renderScaled, k times the base mask, at k times its base place; so the
+// larger pictures averaged down k x k match the base one.
+
+// The base picture's coordinate of the centre of pixel i of the picture k times larger
+// (exactly i when k is 1).
+double baseCoord(int i, int k) {
+    return (i + 0.5) / k - 0.5;
+}
+
+// Weight of the title's rule at distance t (in base pixels) from its middle row: 1, 0.45 and
+// 0.12 on the rows at 0, 1 and 2, straight lines between, nothing from 3 on.
+double ruleWeight(double t) {
+    constexpr double kProfile[] = {1.0, 0.45, 0.12, 0.0};
+    if (t >= 3.0) {
+        return 0.0;
+    }
+    const int i = static_cast<int>(t);
+    const double f = t - i;
+    return kProfile[i] * (1.0 - f) + kProfile[i + 1] * f;
+}
+
+// The title, "Quorlith Engine", on 512 x 256 pixels times k.
+PngImage titleImage(const TextRenderer& text, int k) {
+    constexpr int kWidth = 512;
+    constexpr int kHeight = 256;
+    const int width = kWidth * k;
+    const int height = kHeight * k;
+    Canvas canvas(width, height);
     std::string bold = findFont("Bold");
     if (bold.empty()) {
         return {};
     }
-    TextMask title = fitText(text, bold, 60, "Quorlith Engine", 460);
+    const std::string words = "Quorlith Engine";
+    int pointSize = 60;
+    TextMask base = fitText(text, bold, pointSize, words, 460);
+    if (base.width == 0) {
+        return {};
+    }
+    const int baseX = (kWidth - base.width) / 2;
+    const int baseY = (kHeight - base.height) / 2 - 8;
+    TextMask title = k == 1 ? base : text.renderScaled(bold, pointSize, words, k);
     if (title.width == 0) {
         return {};
     }
-    int x0 = (512 - title.width) / 2;
-    int y0 = (256 - title.height) / 2 - 8;
+    const int x0 = k * baseX;
+    const int y0 = k * baseY;
     // A soft green halo under the letters.
-    Canvas halo(512, 256);
+    Canvas halo(width, height);
     stamp(halo, title, x0, y0, {1, 1, 1});
-    boxBlur(halo, 6, false);
-    boxBlur(halo, 6, false);
-    for (int y = 0; y < 256; ++y) {
-        for (int x = 0; x < 512; ++x) {
+    boxBlurAlpha(halo, 6 * k, false);
+    boxBlurAlpha(halo, 6 * k, false);
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
             double h = halo.at(x, y)[3];
             canvas.set(x, y, Rgb{0.35, 0.75, 0.2} * (h * 0.9));
         }
     }
-    // Letters shaded from warm white at the top to yellow-green at the bottom.
+    // Letters shaded from warm white at the top to yellow-green at the bottom of their box in
+    // the base picture.
     for (int y = 0; y < title.height; ++y) {
-        double g = static_cast<double>(y) / title.height;
+        double g = clamp((baseCoord(y0 + y, k) - baseY) / base.height, 0.0, 1.0);
         Rgb color = lerp({1.0, 0.98, 0.88}, {0.78, 0.96, 0.35}, g);
         for (int x = 0; x < title.width; ++x) {
             int cx = x0 + x;
             int cy = y0 + y;
-            if (cx < 0 || cy < 0 || cx >= 512 || cy >= 256) {
+            if (cx < 0 || cy < 0 || cx >= width || cy >= height) {
                 continue;
             }
             double a = title.coverage[static_cast<size_t>(y) * title.width + x] / 255.0;
@@ -494,14 +533,17 @@ PngImage titleImage(const TextRenderer& text) {
             p[2] = static_cast<float>(p[2] * (1.0 - a) + color.b * a);
         }
     }
-    // A thin rule under the title.
-    int ruleY = y0 + title.height + 6;
-    for (int x = 0; x < 512; ++x) {
-        double fade = smoothstep(0.0, 0.35, x / 512.0) * smoothstep(1.0, 0.65, x / 512.0);
-        for (int d = -2; d <= 2; ++d) {
-            int y = ruleY + d;
-            if (y >= 0 && y < 256) {
-                double w = d == 0 ? 1.0 : (d == 1 || d == -1 ? 0.45 : 0.12);
+    // A thin rule under the title, centred on the base picture's row ruleY.
+    const int ruleY = baseY + base.height + 6;
+    const double ruleMiddle = k * (ruleY + 0.5) - 0.5;
+    const int ruleTop = static_cast<int>(std::ceil(ruleMiddle - 3.0 * k));
+    const int ruleBottom = static_cast<int>(std::floor(ruleMiddle + 3.0 * k));
+    for (int x = 0; x < width; ++x) {
+        const double u = baseCoord(x, k) / kWidth;
+        double fade = smoothstep(0.0, 0.35, u) * smoothstep(1.0, 0.65, u);
+        for (int y = std::max(ruleTop, 0); y <= ruleBottom && y < height; ++y) {
+            double w = ruleWeight(std::fabs(y - ruleMiddle) / k);
+            if (w > 0.0) {
                 float* p = canvas.at(x, y);
                 p[0] = static_cast<float>(p[0] + 0.55 * w * fade);
                 p[1] = static_cast<float>(p[1] + 0.85 * w * fade);
@@ -512,7 +554,8 @@ PngImage titleImage(const TextRenderer& text) {
     return toPng(canvas, PngColor::Rgb);
 }
 
-PngImage creditsImage(const TextRenderer& text) {
+// The scrolling credits, grey on black, on 512 x 1024 pixels times k.
+PngImage creditsImage(const TextRenderer& text, int k) {
     std::string bold = findFont("Bold");
     std::string regular = findFont("Regular");
     if (bold.empty() || regular.empty()) {
@@ -543,16 +586,23 @@ PngImage creditsImage(const TextRenderer& text) {
         {true, 24, "writes and shares them", 110},
         {true, 32, "Thanks for watching", 0},
     };
-    Canvas canvas(512, 1024);
-    int y = 70;
+    constexpr int kWidth = 512;
+    Canvas canvas(kWidth * k, 1024 * k);
+    int y = 70; // top of the line in the base picture
     for (const Line& line : lines) {
-        TextMask mask = fitText(text, line.heading ? bold : regular, line.size, line.text, 480);
+        const std::string& font = line.heading ? bold : regular;
+        int pointSize = line.size;
+        TextMask base = fitText(text, font, pointSize, line.text, 480);
+        if (base.width == 0) {
+            return {};
+        }
+        TextMask mask = k == 1 ? base : text.renderScaled(font, pointSize, line.text, k);
         if (mask.width == 0) {
             return {};
         }
         double level = line.heading ? 1.0 : 0.86;
-        stamp(canvas, mask, (512 - mask.width) / 2, y, {level, level, level});
-        y += mask.height + line.gapAfter;
+        stamp(canvas, mask, k * ((kWidth - base.width) / 2), k * y, {level, level, level});
+        y += base.height + line.gapAfter;
     }
     return toPng(canvas, PngColor::Grey);
 }
@@ -589,11 +639,17 @@ std::vector<NamedImage> makeTextures(const TextRenderer& text) {
     out.push_back({"part1.png", toPng(glow(64, {1.0, 0.55, 0.15}, 9.0, 0.0, 0.0), PngColor::Rgba)});
     out.push_back({"part2.png", toPng(glow(64, {0.3, 0.55, 1.0}, 14.0, 0.5, 0.0), PngColor::Rgba)});
     out.push_back({"part3.png", toPng(glow(64, {0.7, 1.0, 0.9}, 12.0, 0.0, 0.6), PngColor::Rgba)});
-    out.push_back({"text1.png", titleImage(text)});
+    out.push_back({"text1.png", titleImage(text, 1)});
     out.push_back({"env5.png", toPng(sphereMap(256, chromeAurora), PngColor::Rgb)});
-    out.push_back({"credits.png", creditsImage(text)});
+    out.push_back({"credits.png", creditsImage(text, 1)});
     out.push_back({"org2_mask.png", toPng(creatureMask(128, 909), PngColor::Rgb)});
     out.push_back({"org2.png", toPng(creature(128, 909), PngColor::Rgba)});
+    // The text pictures drawn again at twice and four times the size, for large screens.
+    for (int k : {2, 4}) {
+        const std::string suffix = "_" + std::to_string(k) + "x.png";
+        out.push_back({"text1" + suffix, titleImage(text, k)});
+        out.push_back({"credits" + suffix, creditsImage(text, k)});
+    }
     return out;
 }
 

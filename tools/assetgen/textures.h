@@ -1,4 +1,5 @@
-// The twenty texture images of data/textures and the start dialog picture.
+// The texture images of data/textures (the twenty the demo draws with, then the title and the
+// credits again at two and four times the size) and the start dialog picture.
 #pragma once
 
 #include <string>
