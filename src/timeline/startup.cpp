@@ -73,9 +73,11 @@ void loadTextImage(const TextImage& image, int scale, bool smooth) {
         }
     }
     if (texture != 0) {
+        // Above 600 lines the image is at most twice as large as drawn: its own level,
+        // filtered, is enough. Below, the 512-wide one may be drawn far smaller.
+        const GLint minify = !smooth ? GL_NEAREST : scale > 1 ? GL_LINEAR : GL_LINEAR_MIPMAP_LINEAR;
         glBindTexture(GL_TEXTURE_2D, texture);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER,
-                        smooth ? GL_LINEAR_MIPMAP_LINEAR : GL_NEAREST);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, minify);
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, smooth ? GL_LINEAR : GL_NEAREST);
     }
 }
