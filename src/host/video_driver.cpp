@@ -2,6 +2,10 @@
 
 #include <SDL2/SDL.h>
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 
@@ -17,9 +21,44 @@ bool environmentNames(const char* variable) {
     return value != nullptr && value[0] != '\0';
 }
 
+// Standard error sent nowhere while the display libraries are probed: some print their own
+// complaints (Wayland's about XDG_RUNTIME_DIR) where SDL's error already says why a driver
+// did not start, and that is the reason we give.
+class QuietStandardError {
+  public:
+    QuietStandardError() {
+        std::fflush(stderr);
+        saved_ = dup(STDERR_FILENO);
+        const int nowhere = open("/dev/null", O_WRONLY | O_CLOEXEC);
+        if (saved_ >= 0 && nowhere >= 0) {
+            dup2(nowhere, STDERR_FILENO);
+        }
+        if (nowhere >= 0) {
+            close(nowhere);
+        }
+    }
+    ~QuietStandardError() {
+        std::fflush(stderr);
+        if (saved_ >= 0) {
+            dup2(saved_, STDERR_FILENO);
+            close(saved_);
+        }
+    }
+    QuietStandardError(const QuietStandardError&) = delete;
+    QuietStandardError& operator=(const QuietStandardError&) = delete;
+
+  private:
+    int saved_ = -1;
+};
+
 bool startWith(const char* driver) {
     SDL_SetHintWithPriority(SDL_HINT_VIDEODRIVER, driver, SDL_HINT_OVERRIDE);
     return SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
+}
+
+bool startQuietlyWith(const char* driver) {
+    const QuietStandardError quiet;
+    return startWith(driver);
 }
 
 // The display a driver looks for, as the user would name it.
@@ -40,7 +79,7 @@ std::string displayOf(const std::string& driver) {
 bool startLive() {
     std::string reasons;
     for (const char* driver : kLiveVideoDrivers) {
-        if (startWith(driver)) {
+        if (startQuietlyWith(driver)) {
             return true;
         }
         reasons += (reasons.empty() ? "" : "; ") + displayOf(driver) + ": " + SDL_GetError();
