@@ -41,6 +41,7 @@ struct MusicState {
     ClockAnchor clock;       // the wall clock or the clock set by hand
     bool deviceLost = false; // silent since the device went away; plays again when one comes
     int pictureDelayMs = 0;
+    int runsAtLeastMs = 0;
     float heardTime = 0.0f; // the position heard at the last updateDemoTime, in seconds
     float demoTime = 0.0f;
     SpectrumState spectrum;
@@ -52,8 +53,14 @@ MusicState& music() {
     return *state;
 }
 
+// Where the clock stops: the track's end, or later where the demo needs more time (the
+// device then plays silence past the end, and the clock follows it).
 int64_t endFrame(const MusicState& m) {
-    return m.trackOpen ? m.lengthFrames : kNoFrameLimit;
+    if (!m.trackOpen) {
+        return kNoFrameLimit;
+    }
+    const int64_t needed = framesFromMs(int64_t{m.runsAtLeastMs} + std::max(m.pictureDelayMs, 0));
+    return std::max(m.lengthFrames, m.runsAtLeastMs > 0 ? needed : 0);
 }
 
 // Starts the silent clock (wall or by hand) at a frame.
@@ -67,7 +74,7 @@ void startSilentClock(MusicState& m, ClockSource source, int64_t frame) {
 
 // The device went away: the silent clock takes over at the frame last heard.
 void loseDevice(MusicState& m) {
-    const int64_t frame = std::min(playbackFrame(steadySeconds()), m.lengthFrames);
+    const int64_t frame = std::min(playbackFrame(steadySeconds()), endFrame(m));
     std::fputs("quorlith: the sound device stopped; the music clock goes on silently\n", stderr);
     suspendPlayback();
     startSilentClock(m, ClockSource::WallClock, frame);
@@ -77,7 +84,7 @@ void loseDevice(MusicState& m) {
 int64_t currentFrame(MusicState& m) {
     if (m.active == ClockSource::Device) {
         if (!playbackLost()) {
-            return std::min(playbackFrame(steadySeconds()), m.lengthFrames);
+            return std::min(playbackFrame(steadySeconds()), endFrame(m));
         }
         loseDevice(m);
     }
@@ -274,6 +281,10 @@ int musicPositionMs() {
 
 void setMusicPositionMs(int ms) {
     moveTo(music(), framesFromMs(ms));
+}
+
+void setMusicRunsAtLeastMs(int ms) {
+    music().runsAtLeastMs = std::max(ms, 0);
 }
 
 int musicLengthMs() {

@@ -65,6 +65,10 @@ int musicPositionMs();
 void setMusicPositionMs(int ms);
 // Length of the open track in milliseconds (0 without a track).
 int musicLengthMs();
+// However short the track, the clock runs on past its end, in silence, until the picture
+// reaches at least `ms` (the position heard then is `ms` plus the picture delay), so that a
+// demo of that length still reaches its end. Default 0: the clock stops at the track's end.
+void setMusicRunsAtLeastMs(int ms);
 
 // After all drawing of a frame: computes the spectrum of the last 1024 samples up to the
 // drawn position and copies its lowest bins into SpectrumBuffer.

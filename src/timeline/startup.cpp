@@ -6,6 +6,7 @@
 #include "model/obj_model.h"
 #include "scenes/toolkit.h"
 #include "shader/glsl_shaders.h"
+#include "timeline/composer.h"
 #include "timeline/passes.h"
 #include "timeline/texture_loader.h"
 
@@ -167,6 +168,8 @@ void initializeDemo() {
     fillPointTables();
     initializeGlState();
     loadTextures();
+    // A track shorter than the demo still lets it reach its end.
+    setMusicRunsAtLeastMs(static_cast<int>(kDemoEndTime * 1000.0f) + 1000);
     openMusic(dataPath("music/track.mp3"));
     enableSpectrum();
     const std::string vertexPath = dataPath("shaders/default.vert");

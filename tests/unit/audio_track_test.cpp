@@ -5,7 +5,9 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <chrono>
 #include <numbers>
+#include <thread>
 
 #include "audio/clock_math.h"
 #include "audio/music.h"
@@ -109,6 +111,48 @@ TEST_F(Track, TonesPeakInTheirBin) {
         captureSpectrum();
         EXPECT_EQ(*std::max_element(spectrumBins(), spectrumBins() + kSpectrumBins), 0.0f);
     }
+}
+
+// A track shorter than the demo: the clock runs on past its end, in silence, as far as the
+// demo needs (its length plus the picture delay), set by hand or running on the wall clock;
+// without that need it stops at the track's end, as always.
+TEST_F(Track, AShortTrackRunsTheClockOnAsFarAsTheDemoNeeds) {
+    const struct {
+        ClockSource source;
+        int runsAtLeastMs, delayMs, askedMs, expectedMs;
+    } cases[] = {
+        {ClockSource::Manual, 0, 0, 99999, 2000},
+        {ClockSource::Manual, 5000, 0, 99999, 5000},
+        {ClockSource::Manual, 5000, 300, 99999, 5300},
+        {ClockSource::Manual, 5000, -300, 99999, 5000},
+        {ClockSource::Manual, 5000, 0, 3000, 3000},
+        {ClockSource::Manual, 1000, 0, 99999, 2000}, // the track is long enough
+        {ClockSource::WallClock, 0, 0, 1900, 2000},
+        {ClockSource::WallClock, 5000, 0, 1900, -1}, // -1: past 2000, still running
+    };
+    const auto mp3 = encodeMp3(tone(440.0, 2.0, 0.3), 2, kRate);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.runsAtLeastMs) + " " + std::to_string(c.delayMs));
+        setClockSource(c.source);
+        setMusicRunsAtLeastMs(c.runsAtLeastMs);
+        setPictureDelayMs(c.delayMs);
+        ASSERT_TRUE(openMusic(writeTempFile("short.mp3", mp3)));
+        EXPECT_EQ(musicLengthMs(), 2000);
+        setMusicPositionMs(c.askedMs);
+        if (c.source == ClockSource::WallClock) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        }
+        const int position = musicPositionMs();
+        if (c.expectedMs >= 0) {
+            EXPECT_EQ(position, c.expectedMs);
+        } else {
+            EXPECT_GT(position, 2100);
+            EXPECT_LT(position, 5000);
+        }
+        closeMusic();
+    }
+    setMusicRunsAtLeastMs(0);
+    setPictureDelayMs(0);
 }
 
 } // namespace
