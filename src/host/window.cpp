@@ -8,7 +8,6 @@
 #include "gfx/gl.h"
 #include "host/frame_target.h"
 #include "host/keys.h"
-#include "host/main_loop.h"
 #include "host/message_box.h"
 #include "host/video_driver.h"
 #include "timeline/startup.h"
@@ -273,10 +272,10 @@ void resizeView(int width, int height) {
     glLoadIdentity();
 }
 
-int demoWindowProc(DemoWindow& window, const SDL_Event& event) {
+WindowEvent demoWindowProc(DemoWindow& window, const SDL_Event& event) {
     if (event.type == SDL_WINDOWEVENT) {
         if (!ownsWindowEvent(window, event.window.windowID)) {
-            return 0;
+            return WindowEvent::NotTheWindows;
         }
         int width = 0;
         int height = 0;
@@ -292,27 +291,30 @@ int demoWindowProc(DemoWindow& window, const SDL_Event& event) {
                 }
             }
             resizeViewFor(width, height);
-            return 1;
+            return WindowEvent::Handled;
         case SDL_WINDOWEVENT_RESTORED:
         case SDL_WINDOWEVENT_MAXIMIZED:
             window.visible = 1;
             currentViewSize(window, width, height);
             resizeViewFor(width, height);
-            return 1;
+            return WindowEvent::Handled;
         case SDL_WINDOWEVENT_MINIMIZED:
             window.visible = 0;
-            return 1;
+            return WindowEvent::Handled;
         case SDL_WINDOWEVENT_CLOSE:
-            requestQuit(window);
-            return 1;
+            return WindowEvent::CloseAsked;
         default:
-            return 0;
+            return WindowEvent::NotTheWindows;
         }
     }
     if (event.type == SDL_KEYDOWN || event.type == SDL_KEYUP) {
         if (window.keyState == nullptr ||
             (event.key.windowID != 0 && !ownsWindowEvent(window, event.key.windowID))) {
-            return 0;
+            return WindowEvent::NotTheWindows;
+        }
+        if (event.type == SDL_KEYDOWN && event.key.repeat != 0) {
+            // The key is down already: a held key acts every frame, a press only once.
+            return WindowEvent::Handled;
         }
         recordKey(*window.keyState, event.key.keysym.sym, event.key.keysym.mod,
                   event.type == SDL_KEYDOWN);
@@ -320,16 +322,16 @@ int demoWindowProc(DemoWindow& window, const SDL_Event& event) {
             // No frame sees a key while minimised, not even once the window is back.
             forgetKeyPresses(*window.keyState);
         }
-        return 1;
+        return WindowEvent::Handled;
     }
     if (event.type == toggleModeEventType() && event.user.code == kToggleModeMessage) {
         fullScreenPreference = fullScreenPreference == 1 ? 0 : 1;
         SDL_Event quit{};
         quit.type = SDL_QUIT;
         SDL_PushEvent(&quit);
-        return 1;
+        return WindowEvent::Handled;
     }
-    return 0;
+    return WindowEvent::NotTheWindows;
 }
 
 void presentFrame(const DemoWindow& window) {

@@ -39,9 +39,16 @@ const char* lastWindowError();
 // scenes are drawn under. A height of 0 sets the viewport only.
 void resizeView(int width, int height);
 
+// What the window's event handler made of an event.
+enum class WindowEvent {
+    NotTheWindows, // another window's, or none the window handles
+    Handled,
+    CloseAsked, // the user closed the window: the caller ends the run
+};
+
 // The window's event handler: sizes, minimise and restore, close, keys, the toggle
-// message. Returns 1 when the event was the window's.
-int demoWindowProc(DemoWindow& window, const SDL_Event& event);
+// message. It keeps the window's own records; ending the run is its caller's part.
+WindowEvent demoWindowProc(DemoWindow& window, const SDL_Event& event);
 
 // After a frame: in full screen, scales the 800 x 600 picture onto the screen.
 void presentFrame(const DemoWindow& window);

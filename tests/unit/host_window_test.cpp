@@ -13,6 +13,7 @@
 #include "gfx/gl.h"
 #include "host/frame_target.h"
 #include "host/gl_lookup.h"
+#include "host/keys.h"
 #include "host/main_loop.h"
 #include "host/message_box.h"
 #include "host/window.h"
@@ -53,7 +54,9 @@ class DemoWindowTest : public ::testing::Test {
     }
     // A window event (kind) or, for SDL_KEYDOWN / SDL_KEYUP, a key event, sent to this
     // window or to another one.
-    int send(Uint32 type, int kindOrKey, int data1 = 0, int data2 = 0, bool other = false) {
+    // 0: not the window's, 1: handled, 2: the window asks to be closed.
+    int send(Uint32 type, int kindOrKey, int data1 = 0, int data2 = 0, bool other = false,
+             bool repeat = false) {
         SDL_Event e{};
         e.type = type;
         const Uint32 id = SDL_GetWindowID(window.windowHandle) + (other ? 1000 : 0);
@@ -62,8 +65,9 @@ class DemoWindowTest : public ::testing::Test {
         } else {
             e.key.windowID = id;
             e.key.keysym.sym = kindOrKey;
+            e.key.repeat = repeat ? 1 : 0;
         }
-        return demoWindowProc(window, e);
+        return static_cast<int>(demoWindowProc(window, e));
     }
 
     KeyState keys{};
@@ -127,7 +131,7 @@ TEST_F(DemoWindowTest, ResizeSetsTheViewButNotForZeroHeightAndMinimiseHides) {
     EXPECT_EQ(window.visible, 1);
 }
 
-TEST_F(DemoWindowTest, KeysAreLevelsAndClosingPostsTheQuitMessage) {
+TEST_F(DemoWindowTest, KeysAreLevelsPressesCountOnceAndClosingIsAskedFor) {
     ASSERT_TRUE(create(0));
     EXPECT_EQ(send(SDL_KEYDOWN, SDLK_RIGHT), 1);
     EXPECT_EQ(keys[vk::Right], kKeyDown | kKeyPressedUnseen);
@@ -140,12 +144,19 @@ TEST_F(DemoWindowTest, KeysAreLevelsAndClosingPostsTheQuitMessage) {
     window.visible = 1;
     EXPECT_EQ(send(SDL_KEYDOWN, SDLK_UP, 0, 0, true), 0); // another window's key
     EXPECT_EQ(keys[vk::Up], 0);
+    // A held key's repeats are no new presses (Space toggles the pause once a press).
+    send(SDL_KEYDOWN, SDLK_SPACE);
+    forgetKeyPresses(keys);
+    EXPECT_EQ(send(SDL_KEYDOWN, SDLK_SPACE, 0, 0, false, true), 1);
+    EXPECT_EQ(keys[vk::Space], kKeyDown);
+    send(SDL_KEYUP, SDLK_SPACE);
 
     SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
     demoRunning = 1;
-    EXPECT_EQ(send(SDL_WINDOWEVENT, SDL_WINDOWEVENT_CLOSE), 1);
-    EXPECT_EQ(demoRunning, 0);
-    EXPECT_EQ(SDL_PeepEvents(nullptr, 0, SDL_PEEKEVENT, SDL_QUIT, SDL_QUIT), 1);
+    // Closing is the caller's to act on (the main loop asks to quit).
+    EXPECT_EQ(send(SDL_WINDOWEVENT, SDL_WINDOWEVENT_CLOSE), 2);
+    EXPECT_EQ(demoRunning, 1);
+    EXPECT_EQ(SDL_PeepEvents(nullptr, 0, SDL_PEEKEVENT, SDL_QUIT, SDL_QUIT), 0);
 }
 
 TEST(FitRect, KeepsTheAspectWithCentredBars) {
