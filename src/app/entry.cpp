@@ -153,7 +153,8 @@ int runQuorlith(int argc, char** argv) {
     }
     setGlProcLookup(lookUpGlEntryPoint);
     setShaderMessageBox(shaderMessageBox);
-    setEndProcessHook(endProcess);
+    setLoopPlay(options.loop);
+    setEndProcessHook(reachDemoEnd);
     startDemo(demoWindow, keyState);
     if (options.hasStart) {
         setMusicPositionMs(options.startMs);

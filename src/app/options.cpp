@@ -138,7 +138,7 @@ ParsedOptions parseOptions(const std::vector<std::string>& args) {
                                 name == "--av-offset" || name == "--size";
         const bool isFlag = name == "--windowed" || name == "--fullscreen" || name == "--mute" ||
                             name == "--help" || name == "-h" || name == "--benchmark" ||
-                            name == "--version";
+                            name == "--version" || name == "--loop";
         if (!takesValue && !isFlag) {
             return fail("unknown option '" + args[i] + "'");
         }
@@ -171,6 +171,8 @@ ParsedOptions parseOptions(const std::vector<std::string>& args) {
             options.display = choice;
         } else if (name == "--mute") {
             options.mute = true;
+        } else if (name == "--loop") {
+            options.loop = true;
         } else if (name == "--data") {
             if (value.empty()) {
                 return fail("--data needs a folder");
@@ -313,6 +315,9 @@ ParsedOptions parseOptions(const std::vector<std::string>& args) {
         if (options.hasAvOffset) {
             return fail(mode + " plays no sound: --av-offset does not apply");
         }
+        if (options.loop) {
+            return fail(mode + " renders the times it is given: --loop does not apply");
+        }
         if (options.size.kind == FrameSizeRequest::Kind::Native) {
             return fail(mode + " has no screen to take the size of: give --size WxH");
         }
@@ -352,6 +357,8 @@ std::string usageText(const std::string& program) {
            "                      data/ in the working directory)\n"
            "  --start SECONDS     start the demo at this time\n"
            "  --mute              no sound; the demo follows a silent clock\n"
+           "  --loop              start again at 0 s instead of ending at 325 s (Esc and F1\n"
+           "                      still end)\n"
            "  --size WxH          draw at W x H pixels: the 4:3 picture at the largest size\n"
            "                      that fits, black around it; also native (the desktop's\n"
            "                      own size full screen, the largest 4:3 window that fits\n"
@@ -378,5 +385,6 @@ std::string usageText(const std::string& program) {
            "  --help              show this text\n"
            "  --version           print the name and version\n"
            "\n"
-           "Keys while running: Esc or F1 quit, Left/Right seek 0.5 s, Up/Down seek 5 s.\n";
+           "Keys while running: Esc or F1 quit, Space pauses and resumes, Left/Right seek\n"
+           "0.5 s, Up/Down seek 5 s.\n";
 }

@@ -31,6 +31,7 @@ struct Options {
     bool hasStart = false;
     int startMs = 0;
     bool mute = false;
+    bool loop = false; // --loop: start again at 0 s instead of ending
     bool hasAvOffset = false;
     int avOffsetMs = 0; // the picture this much later than the sound (negative: earlier)
     std::vector<int> shotMs;

@@ -40,6 +40,8 @@ struct MusicState {
     int64_t lengthFrames = 0;
     ClockAnchor clock;       // the wall clock or the clock set by hand
     bool deviceLost = false; // silent since the device went away; plays again when one comes
+    bool paused = false;
+    int64_t pausedFrame = 0; // the position while paused
     int pictureDelayMs = 0;
     int runsAtLeastMs = 0;
     float heardTime = 0.0f; // the position heard at the last updateDemoTime, in seconds
@@ -82,6 +84,9 @@ void loseDevice(MusicState& m) {
 }
 
 int64_t currentFrame(MusicState& m) {
+    if (m.paused) {
+        return m.pausedFrame;
+    }
     if (m.active == ClockSource::Device) {
         if (!playbackLost()) {
             return std::min(playbackFrame(steadySeconds()), endFrame(m));
@@ -98,7 +103,9 @@ int64_t framesBefore(int64_t frame, int ms) {
 
 void moveTo(MusicState& m, int64_t frame) {
     frame = std::clamp<int64_t>(frame, 0, endFrame(m));
-    if (m.active == ClockSource::Device) {
+    if (m.paused) {
+        m.pausedFrame = frame;
+    } else if (m.active == ClockSource::Device) {
         seekPlayback(frame, steadySeconds());
     } else {
         startSilentClock(m, m.active, frame);
@@ -183,6 +190,8 @@ void closeMusic() {
     m.active = ClockSource::Manual;
     m.clock = ClockAnchor{};
     m.deviceLost = false;
+    m.paused = false;
+    m.pausedFrame = 0;
     m.heardTime = 0.0f;
     m.demoTime = 0.0f;
 }
@@ -261,8 +270,8 @@ void soundDeviceRemoved(unsigned device) {
 
 void soundDeviceAdded() {
     MusicState& m = music();
-    if (!m.deviceLost || m.active != ClockSource::WallClock) {
-        return;
+    if (!m.deviceLost || m.active != ClockSource::WallClock || m.paused) {
+        return; // a pause tries the device again when it ends
     }
     const int64_t frame = frameAt(m.clock, steadySeconds());
     std::string error;
@@ -273,6 +282,44 @@ void soundDeviceAdded() {
     std::fputs("quorlith: a sound device is back; the music plays on\n", stderr);
     m.active = ClockSource::Device;
     m.deviceLost = false;
+}
+
+void setMusicPaused(bool paused) {
+    MusicState& m = music();
+    if (paused == m.paused) {
+        return;
+    }
+    if (paused) {
+        m.pausedFrame = currentFrame(m);
+        if (m.active == ClockSource::Device) {
+            suspendPlayback();
+        }
+        m.paused = true;
+        return;
+    }
+    m.paused = false;
+    const int64_t frame = m.pausedFrame;
+    if (m.active == ClockSource::Device || m.deviceLost) {
+        std::string error;
+        if (resumePlayback(frame, error)) {
+            m.active = ClockSource::Device;
+            m.deviceLost = false;
+            return;
+        }
+        if (m.active == ClockSource::Device) {
+            std::fprintf(stderr,
+                         "quorlith: the sound device did not open again (%s); the "
+                         "music clock goes on silently\n",
+                         error.c_str());
+            m.deviceLost = true;
+            m.active = ClockSource::WallClock;
+        }
+    }
+    startSilentClock(m, m.active, frame);
+}
+
+bool musicPaused() {
+    return music().paused;
 }
 
 int musicPositionMs() {

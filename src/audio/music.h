@@ -59,6 +59,12 @@ void soundDeviceRemoved(unsigned device);
 // position, again without a jump.
 void soundDeviceAdded();
 
+// Pauses or resumes the music. Paused, the position holds (the sound device is closed, the
+// wall clock stops) and seeks move it; resumed, playback goes on from that very frame.
+// Opening or closing a track resumes.
+void setMusicPaused(bool paused);
+bool musicPaused();
+
 // Current position in whole milliseconds of what the listener hears now.
 int musicPositionMs();
 // Moves the position (takes effect at once). With ClockSource::Manual this is the clock.

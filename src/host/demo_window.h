@@ -19,6 +19,7 @@ inline constexpr std::int32_t kKeyPressedUnseen = 2;
 // The virtual-key codes the per-frame update reads.
 namespace vk {
 inline constexpr int Escape = 27;
+inline constexpr int Space = 32;
 inline constexpr int Left = 37;
 inline constexpr int Up = 38;
 inline constexpr int Right = 39;

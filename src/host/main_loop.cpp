@@ -2,6 +2,7 @@
 
 #include <SDL2/SDL.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 
@@ -21,6 +22,9 @@ namespace {
 DemoWindow* frameWindow = nullptr;
 KeyState* frameKeys = nullptr;
 char titleBuffer[kTitleBufferSize] = {};
+bool loopPlay = false;
+
+constexpr int kDemoLengthMs = static_cast<int>(kDemoEndTime * 1000.0f);
 
 int postEvent(SDL_Event& event) {
     return SDL_PushEvent(&event) == 1 ? 1 : 0;
@@ -63,6 +67,14 @@ void updateFrameInput(std::uint32_t) {
     }
     if (keys[vk::F1] != 0) {
         requestFullscreenToggle(*frameWindow);
+    }
+    if ((keys[vk::Space] & kKeyPressedUnseen) != 0) {
+        const bool pausing = !musicPaused();
+        setMusicPaused(pausing);
+        if (pausing) {
+            // Held at the instant on screen (and in the title), not a frame's time later.
+            seekMusic(0.0f);
+        }
     }
     if (keys[vk::Left] != 0) {
         seekMusic(-500.0f);
@@ -111,10 +123,28 @@ void endProcess() {
     std::exit(0);
 }
 
+void setLoopPlay(bool loop) {
+    loopPlay = loop;
+}
+
+void reachDemoEnd() {
+    if (!loopPlay) {
+        endProcess();
+    }
+    // Back by the demo's length: the time past its end carries over, and the device fades
+    // across the jump.
+    setMusicPositionMs(std::max(musicPositionMs() - kDemoLengthMs, 0));
+}
+
 void runMessageLoop(DemoWindow& window) {
+    // While the music is paused frames are drawn only after an event: two, the first acting
+    // on it (a seek) and the second showing its time in the title, which each frame writes
+    // before it reads the clock.
+    int framesOwed = 2;
     for (;;) {
         SDL_Event event;
         if (SDL_PollEvent(&event) != 0) {
+            framesOwed = 2;
             if (event.type == SDL_QUIT) {
                 endProcess();
             }
@@ -127,10 +157,13 @@ void runMessageLoop(DemoWindow& window) {
                 }
                 continue;
             }
-            demoWindowProc(window, event);
+            if (demoWindowProc(window, event) == WindowEvent::CloseAsked) {
+                requestQuit(window);
+            }
             continue;
         }
-        if (window.visible != 0) {
+        if (window.visible != 0 && (!musicPaused() || framesOwed > 0)) {
+            framesOwed = std::max(framesOwed - 1, 0);
             const Uint32 now = SDL_GetTicks();
             updateFrameInput(now - window.lastTick);
             window.lastTick = now;

@@ -21,9 +21,17 @@ void bindFrameInput(DemoWindow* window, KeyState* keys);
 // initialisation (the music is playing when it returns). Always 1.
 int startDemo(DemoWindow& window, KeyState& keys);
 
-// The per-frame update: Esc quits, F1 toggles (which ends the program), Left/Right seek
-// -/+0.5 s, Up/Down +/-5 s (each from the previous frame's demo time), then the title.
+// The per-frame update: Esc quits, F1 toggles (which ends the program), each press of Space
+// pauses or resumes the music, Left/Right seek -/+0.5 s, Up/Down +/-5 s (each from the
+// previous frame's demo time), then the title.
 void updateFrameInput(std::uint32_t elapsedMs);
+
+// With `loop`, the end of the demo starts it again from 0 s (the picture's offset from the
+// sound kept) instead of ending the program. Set before startDemo's first frame.
+void setLoopPlay(bool loop);
+// What the composer does at the end of the demo: the end of the program, or with loop play
+// the jump back to its start.
+void reachDemoEnd();
 
 // One frame (into the offscreen picture when one is active), then glFlush.
 void renderFrame();
@@ -37,6 +45,7 @@ int requestFullscreenToggle(DemoWindow& window);
 // while the GL context is still current.
 [[noreturn]] void endProcess();
 
-// Takes every waiting event; when none waits draws one frame if the window is visible,
-// else waits. Never returns: the quit message ends the process.
+// Takes every waiting event; when none waits draws one frame if the window is visible and
+// the music plays (paused, only after an event: a seek, a key, the window's own), else
+// waits. Never returns: the quit message ends the process.
 [[noreturn]] void runMessageLoop(DemoWindow& window);

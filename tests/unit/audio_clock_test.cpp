@@ -68,6 +68,38 @@ TEST_F(MusicClock, SeeksStartFromTheFramesDemoTimeAndStopAtZero) {
     EXPECT_EQ(musicPositionMs(), 0);
 }
 
+// Paused, the wall clock holds wherever it was and wherever a seek puts it; resumed, it runs
+// on from there. Opening a track again resumes.
+TEST_F(MusicClock, APauseHoldsTheWallClockAndSeeksMoveIt) {
+    setClockSource(ClockSource::WallClock);
+    ::testing::internal::CaptureStdout();
+    openMusic(tempPath("no_such_track.mp3")); // silent, without a length limit
+    ::testing::internal::GetCapturedStdout();
+    setMusicPositionMs(10000);
+    setMusicPaused(true);
+    EXPECT_TRUE(musicPaused());
+    const int held = musicPositionMs();
+    EXPECT_GE(held, 10000);
+    std::this_thread::sleep_for(std::chrono::milliseconds(150));
+    EXPECT_EQ(musicPositionMs(), held);
+    setMusicPaused(true); // no change
+    EXPECT_EQ(musicPositionMs(), held);
+    setMusicPositionMs(20000);
+    updateDemoTime();
+    seekMusic(500.0f);
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    EXPECT_EQ(musicPositionMs(), 20500);
+    setMusicPaused(false);
+    std::this_thread::sleep_for(std::chrono::milliseconds(150));
+    EXPECT_GE(musicPositionMs(), 20650);
+    EXPECT_LT(musicPositionMs(), 25000);
+    setMusicPaused(true);
+    ::testing::internal::CaptureStdout();
+    openMusic(tempPath("no_such_track.mp3"));
+    ::testing::internal::GetCapturedStdout();
+    EXPECT_FALSE(musicPaused());
+}
+
 // A track that cannot be had leaves the demo running silently on the wall clock, without
 // a length limit (a clock set by hand stays so): a missing file prints the two lines on
 // stdout, one that does not decode says why on stderr.

@@ -191,4 +191,55 @@ TEST(Playback, ARemovedDeviceHandsTheClockToTheWallClockWithoutAJump) {
     closeMusic();
 }
 
+// A pause closes the device and holds the clock; resumed, the device plays on from the very
+// frame the clock held, sample for sample.
+TEST(Playback, APauseHoldsTheClockAndResumesFromTheSameFrame) {
+    const auto mp3 = encodeMp3(chirp(5.0), 2, kRate);
+    const auto reference = decodeMp3(mp3);
+    const std::string output = tempPath("paused.raw");
+    setenv("SDL_AUDIODRIVER", "disk", 1);
+    setenv("SDL_DISKAUDIOFILE", output.c_str(), 1);
+    closeMusic();
+    setClockSource(ClockSource::Device);
+    ASSERT_TRUE(openMusic(writeTempFile("paused.mp3", mp3)));
+    for (int i = 0; i < 500 && musicPositionMs() < 500; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    setMusicPaused(true);
+    const int held = musicPositionMs();
+    EXPECT_EQ(playbackDevice(), 0u);
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    EXPECT_EQ(musicPositionMs(), held);
+    setMusicPaused(false);
+    EXPECT_EQ(activeClockSource(), ClockSource::Device);
+    EXPECT_NE(playbackDevice(), 0u);
+    EXPECT_GE(musicPositionMs(), held);
+    for (int i = 0; i < 500 && musicPositionMs() < held + 400; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    EXPECT_GE(musicPositionMs(), held + 400) << "the device did not play on";
+    closeMusic();
+
+    // The device opened again writes its file anew: after any silence it writes first, the
+    // track from the held frame.
+    std::ifstream file(output, std::ios::binary);
+    const std::vector<char> bytes{std::istreambuf_iterator<char>(file), {}};
+    const auto* heard = reinterpret_cast<const int16_t*>(bytes.data());
+    const int64_t heardFrames = static_cast<int64_t>(bytes.size() / 4);
+    int64_t lead = 0;
+    while (lead < heardFrames && heard[2 * lead] == 0 && heard[2 * lead + 1] == 0) {
+        ++lead;
+    }
+    lead -= lead % kDeviceBufferFrames;
+    // The held frame lies within the millisecond the clock showed.
+    ASSERT_GE(heardFrames - lead, framesFromMs(300));
+    int64_t matching = -1;
+    for (int64_t frame = framesFromMs(held); frame < framesFromMs(held + 1); ++frame) {
+        if (maxDifference(heard + 2 * lead, reference.data() + 2 * frame, framesFromMs(300)) <= 1) {
+            matching = frame;
+        }
+    }
+    EXPECT_GE(matching, 0) << "the track does not go on from " << held << " ms";
+}
+
 } // namespace

@@ -123,6 +123,40 @@ TEST_F(FrameInput, ATapSeeksOnceAndAPictureDelayMovesTheHeardPositionByTheSeek) 
     setPictureDelayMs(0);
 }
 
+// Each press of Space pauses or resumes, however long it is held; a tap of Right while
+// paused still moves the held clock by 0.5 s.
+TEST_F(FrameInput, EachSpacePressTogglesThePauseAndSeeksStillMoveThePausedClock) {
+    startAt(40000);
+    keys.fill(0);
+    const struct {
+        bool press, down, right;
+        bool paused;
+        int positionMs;
+    } frames[] = {
+        {true, true, false, true, 40000},   // pressed: paused
+        {false, true, false, true, 40000},  // still held: no new press
+        {false, false, true, true, 40500},  // released; a tap of Right seeks
+        {true, false, false, false, 40500}, // a tap: resumed
+        {false, false, false, false, 40500}, {true, true, false, true, 40500}, // pressed again
+    };
+    for (const auto& f : frames) {
+        if (f.press) {
+            recordKey(keys, SDLK_SPACE, KMOD_NONE, true);
+        }
+        if (!f.down) {
+            recordKey(keys, SDLK_SPACE, KMOD_NONE, false);
+        }
+        if (f.right) {
+            recordKey(keys, SDLK_RIGHT, KMOD_NONE, true);
+            recordKey(keys, SDLK_RIGHT, KMOD_NONE, false);
+        }
+        frame();
+        EXPECT_EQ(musicPaused(), f.paused);
+        EXPECT_EQ(musicPositionMs(), f.positionMs);
+    }
+    setMusicPaused(false);
+}
+
 TEST_F(FrameInput, EscQuitsAndF1PostsTheToggleWhichFlipsThePreferenceAndQuits) {
     demoRunning = 1;
     startAt(5000);
@@ -144,7 +178,7 @@ TEST_F(FrameInput, EscQuitsAndF1PostsTheToggleWhichFlipsThePreferenceAndQuits) {
               1);
     EXPECT_EQ(event.user.code, kToggleModeMessage);
     EXPECT_EQ(pending(SDL_QUIT), 0);
-    EXPECT_EQ(demoWindowProc(window, event), 1);
+    EXPECT_EQ(demoWindowProc(window, event), WindowEvent::Handled);
     EXPECT_EQ(fullScreenPreference, 1);
     EXPECT_EQ(demoRunning, 1);
     EXPECT_EQ(pending(SDL_QUIT), 1);

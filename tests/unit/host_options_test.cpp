@@ -26,6 +26,9 @@ std::string parse(const std::vector<std::string>& args) {
     std::ostringstream out;
     out << modes[static_cast<int>(o.mode)] << ' ' << displays[static_cast<int>(o.display)]
         << " data=" << o.dataDirectory << " mute=" << o.mute;
+    if (o.loop) {
+        out << " loop";
+    }
     if (o.hasStart) {
         out << " start=" << o.startMs;
     }
@@ -139,8 +142,8 @@ bool fakeIsDirectory(const std::string& path) {
 }
 
 // --size: pixels, the named heights and the desktop's own; whatever the mode, with the
-// limits the offline modes and the video put on it.
-TEST(Options, SizesForEveryModeAndTheirLimits) {
+// limits the offline modes and the video put on it. --loop only plays live.
+TEST(Options, SizesAndLoopForEveryModeAndTheirLimits) {
     const struct {
         std::vector<std::string> args;
         const char* parsed; // the tail of the parse, or the error
@@ -177,6 +180,12 @@ TEST(Options, SizesForEveryModeAndTheirLimits) {
          "error: --size: '-800x600' is not WxH in pixels (up to 16384 "
          "each), native, 1080p, 1440p or 2160p"},
         {{"--size"}, "error: --size needs a value"},
+        {{"--loop", "--windowed", "--size", "1080p"}, "loop out= bench=0,0,0 size=1440x1080"},
+        {{"--loop", "--benchmark"},
+         "error: --benchmark renders the times it is given: --loop does not apply"},
+        {{"--capture", "a.mp4", "--loop"},
+         "error: --capture renders the times it is given: --loop does not apply"},
+        {{"--loop=1"}, "error: --loop takes no value"},
     };
     for (const auto& c : cases) {
         const std::string parsed = parse(c.args);
