@@ -1,7 +1,8 @@
 # Installed with `cmake --install` into a prefix that is then moved, the program finds its
 # data from another working folder and renders the same frame as the build does; a lone copy
-# of the program says which places it looked in. The desktop entry validates, the icons are
-# there, and the man page documents every --help option and its hand-written sections.
+# of the program says which places it looked in. The desktop entry validates, the icons, the
+# AppStream metainfo and the licence are there and nothing only the Debian package needs, and
+# the man page documents every --help option and its hand-written sections.
 source "$(dirname "$0")/lib/common.bash"
 make_scratch
 
@@ -27,11 +28,16 @@ grep -qF "quorlith: no data folder found (looked in $SCRATCH/lone/data, \
 $SCRATCH/share/quorlith/data, data)" "$SCRATCH/none.err" ||
     fail "no data folder, but no message naming the places: $(cat "$SCRATCH/none.err")"
 
-desktop="$prefix/share/applications/quorlith.desktop"
+desktop="$prefix/share/applications/org.example.quorlith.desktop"
 desktop-file-validate "$desktop" || fail "$desktop does not validate"
 grep -qx "Exec=quorlith" "$desktop" || fail "the desktop entry does not start quorlith"
 for size in 48x48 128x128; do
     [ -s "$prefix/share/icons/hicolor/$size/apps/quorlith.png" ] || fail "no $size icon"
+done
+[ -s "$prefix/share/metainfo/org.example.quorlith.metainfo.xml" ] || fail "no AppStream metainfo"
+[ -s "$prefix/share/doc/quorlith/LICENSE" ] || fail "no LICENSE"
+for path in games share/lintian share/doc/quorlith/copyright share/doc/quorlith/changelog.Debian.gz; do
+    [ ! -e "$prefix/$path" ] || fail "the prefix holds the Debian package's $path"
 done
 
 man="$SCRATCH/quorlith.6"
