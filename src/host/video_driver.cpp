@@ -102,6 +102,33 @@ bool startOffline() {
     return (hint == nullptr || std::string(hint) != "offscreen") && startWith("offscreen");
 }
 
+// Xlib's own reaction to a lost X server is to end the process through exit(), whose
+// clean-ups then ask the dead server again (SDL closing its windows) and wait for it for
+// ever. Ended at once instead, with the reason.
+extern "C" int onDisplayLost(void*) {
+    static const char message[] = "quorlith: the display went away\n";
+    const ssize_t written = write(STDERR_FILENO, message, sizeof message - 1);
+    (void)written;
+    _exit(1);
+}
+
+void endAtOnceWhenTheDisplayGoesAway() {
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (driver == nullptr || std::string(driver) != "x11") {
+        return;
+    }
+    // libX11 is loaded by SDL's driver already; this only finds it.
+    void* xlib = SDL_LoadObject("libX11.so.6");
+    if (xlib == nullptr) {
+        return;
+    }
+    using Handler = int (*)(void*);
+    using SetHandler = Handler (*)(Handler);
+    if (auto set = reinterpret_cast<SetHandler>(SDL_LoadFunction(xlib, "XSetIOErrorHandler"))) {
+        set(onDisplayLost);
+    }
+}
+
 } // namespace
 
 bool startVideo(VideoUse use) {
@@ -111,5 +138,9 @@ bool startVideo(VideoUse use) {
     if (use == VideoUse::Offline) {
         return startOffline();
     }
-    return userChoseDriver() ? SDL_InitSubSystem(SDL_INIT_VIDEO) == 0 : startLive();
+    const bool started = userChoseDriver() ? SDL_InitSubSystem(SDL_INIT_VIDEO) == 0 : startLive();
+    if (started) {
+        endAtOnceWhenTheDisplayGoesAway();
+    }
+    return started;
 }

@@ -26,9 +26,11 @@ fail() {
 }
 
 # A scratch folder removed when the script ends.
+# Whatever the script started in the background is ended with it, so a failed test leaves
+# no program running.
 make_scratch() {
     SCRATCH=$(mktemp -d)
-    trap 'rm -rf "$SCRATCH"' EXIT
+    trap 'kill $(jobs -p) 2>/dev/null; rm -rf "$SCRATCH"' EXIT
 }
 
 # Prints the id of the first visible window xdotool finds with the given search flag and
