@@ -2,6 +2,8 @@
 
 #include "gfx/gl.h"
 
+#include <algorithm>
+#include <climits>
 #include <cmath>
 
 BillboardQuad billboardCorners(const float m[16], Vec3 centre, float halfSize) {
@@ -166,4 +168,63 @@ bool billboardOutsideView(Vec3 centre, float halfSize) {
 
 bool queuedBillboardOutsideView(int index, const double clip[16]) {
     return quadOutsideView(&batch().corners[index * 4], clip);
+}
+
+WindowBox queuedBillboardWindowBox(int index, const double clip[16], const int viewport[4]) {
+    const Vec3* corners = &batch().corners[index * 4];
+    double x0 = 1e300;
+    double y0 = 1e300;
+    double x1 = -1e300;
+    double y1 = -1e300;
+    for (int k = 0; k < 4; ++k) {
+        const double p[4] = {corners[k].x, corners[k].y, corners[k].z, 1.0};
+        double c[4] = {0.0, 0.0, 0.0, 0.0};
+        for (int row = 0; row < 4; ++row) {
+            for (int j = 0; j < 4; ++j) {
+                c[row] += clip[j * 4 + row] * p[j];
+            }
+        }
+        if (!(c[3] > 1e-6)) {
+            return {INT_MIN, INT_MIN, INT_MAX, INT_MAX};
+        }
+        const double x = viewport[0] + (c[0] / c[3] + 1.0) * 0.5 * viewport[2];
+        const double y = viewport[1] + (c[1] / c[3] + 1.0) * 0.5 * viewport[3];
+        x0 = std::min(x0, x);
+        y0 = std::min(y0, y);
+        x1 = std::max(x1, x);
+        y1 = std::max(y1, y);
+    }
+    const auto edge = [](double v) { return static_cast<int>(std::clamp(v, -1e9, 1e9)); };
+    return {edge(std::floor(x0)) - 2, edge(std::floor(y0)) - 2, edge(std::ceil(x1)) + 2,
+            edge(std::ceil(y1)) + 2};
+}
+
+namespace {
+bool overlap(const WindowBox& a, const WindowBox& b) {
+    return a.x0 < b.x1 && b.x0 < a.x1 && a.y0 < b.y1 && b.y0 < a.y1;
+}
+} // namespace
+
+std::vector<std::pair<int, int>> disjointRuns(const std::vector<WindowBox>& boxes) {
+    std::vector<std::pair<int, int>> runs;
+    std::vector<WindowBox> members;
+    int first = 0;
+    for (int i = 0; i < static_cast<int>(boxes.size()); ++i) {
+        const WindowBox& box = boxes[static_cast<std::size_t>(i)];
+        if (box.empty()) {
+            continue;
+        }
+        const bool clash = std::any_of(members.begin(), members.end(),
+                                       [&](const WindowBox& m) { return overlap(m, box); });
+        if (clash) {
+            runs.emplace_back(first, i - first);
+            members.clear();
+            first = i;
+        }
+        members.push_back(box);
+    }
+    if (static_cast<int>(boxes.size()) > first) {
+        runs.emplace_back(first, static_cast<int>(boxes.size()) - first);
+    }
+    return runs;
 }

@@ -1,6 +1,8 @@
 // Camera-facing textured quads.
 #pragma once
 
+#include <vector>
+
 #include "gfx/vec3.h"
 
 struct BillboardQuad {
@@ -30,6 +32,24 @@ inline constexpr int kBillboardStore = 4096;
 void beginQueuedDraws();
 void drawQueuedBillboard(int index);
 void endQueuedDraws();
+
+// A box of window pixels, x0 <= x < x1 and y0 <= y < y1; empty for a quad that draws nothing.
+struct WindowBox {
+    int x0 = 0;
+    int y0 = 0;
+    int x1 = 0;
+    int y1 = 0;
+    bool empty() const { return x0 >= x1 || y0 >= y1; }
+};
+// The window pixels queued billboard `index` can reach under `clip` (see queuedClipMatrix)
+// and the viewport (x, y, width, height), with a margin of two pixels against rounding;
+// every pixel when a corner lies behind the eye.
+WindowBox queuedBillboardWindowBox(int index, const double clip[16], const int viewport[4]);
+// Splits items in drawing order into runs of consecutive items whose boxes are pairwise
+// disjoint (empty boxes join any run): within a run no pixel is drawn twice, so drawing a
+// run pass by pass (each item's first pass, then each item's second) leaves every pixel as
+// drawing it item by item would. Returns each run's first item and its length.
+std::vector<std::pair<int, int>> disjointRuns(const std::vector<WindowBox>& boxes);
 
 // Whether a quad lies wholly beyond one side of the view volume under the column-major
 // matrix `clip` (projection times modelview): clipping would drop all of it. Leans towards

@@ -1,6 +1,8 @@
 #include "scenes/twin_knots.h"
 
 #include <cmath>
+#include <utility>
+#include <vector>
 
 #include "gfx/billboard.h"
 #include "gfx/gl.h"
@@ -54,8 +56,20 @@ void endPairedTextures() {
     bindTableTexture(kKnotGlowTexture);
 }
 
+// Draws the queued billboards shown[first .. first + count - 1], each quad in a call of its
+// own (quads drawn together may be split into triangles the other way, and round their
+// texture coordinates differently).
+void drawShown(const std::vector<int>& shown, int first, int count) {
+    for (int k = first; k < first + count; ++k) {
+        drawQueuedBillboard(shown[static_cast<std::size_t>(k)]);
+    }
+}
+
 // Each point is drawn twice: the mask multiplies the picture, then the glow adds to it. The
-// corners of all points are worked out first, under the one modelview matrix.
+// corners of all points are worked out first, under the one modelview matrix. Points whose
+// quads share no pixel are drawn run by run, all masks then all glows: every pixel gets the
+// same mask and glow in the same order, with far fewer changes between the two (a software
+// renderer keeps a copy of its state for every change until the frame is done).
 void drawKnot(int count, float scale, float (*halfSize)(int, float), float t) {
     beginBillboards();
     for (int i = 0; i < count; ++i) {
@@ -64,18 +78,26 @@ void drawKnot(int count, float scale, float (*halfSize)(int, float), float t) {
     // A pair wholly outside the view volume draws nothing; skipping it saves its state changes.
     double clip[16];
     queuedClipMatrix(clip);
+    int viewport[4];
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    std::vector<int> shown;
+    std::vector<WindowBox> boxes;
+    for (int i = 0; i < count; ++i) {
+        if (!queuedBillboardOutsideView(i, clip)) {
+            shown.push_back(i);
+            boxes.push_back(queuedBillboardWindowBox(i, clip, viewport));
+        }
+    }
+    const std::vector<std::pair<int, int>> runs = disjointRuns(boxes);
     if (multitexture.available()) {
         beginPairedTextures();
-        for (int i = 0; i < count; ++i) {
-            if (queuedBillboardOutsideView(i, clip)) {
-                continue;
-            }
+        for (const auto& [first, length] : runs) {
             glColor4f(1.0f, 1.0f, 1.0f, 0.0f);
             glBlendFunc(GL_DST_COLOR, GL_ZERO);
-            drawQueuedBillboard(i);
+            drawShown(shown, first, length);
             glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
             glBlendFunc(GL_ONE, GL_ONE);
-            drawQueuedBillboard(i);
+            drawShown(shown, first, length);
         }
         // As the last pair leaves it.
         glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
@@ -85,16 +107,13 @@ void drawKnot(int count, float scale, float (*halfSize)(int, float), float t) {
         return;
     }
     beginQueuedDraws();
-    for (int i = 0; i < count; ++i) {
-        if (queuedBillboardOutsideView(i, clip)) {
-            continue;
-        }
+    for (const auto& [first, length] : runs) {
         bindTableTexture(kKnotMaskTexture);
         glBlendFunc(GL_DST_COLOR, GL_ZERO);
-        drawQueuedBillboard(i);
+        drawShown(shown, first, length);
         bindTableTexture(kKnotGlowTexture);
         glBlendFunc(GL_ONE, GL_ONE);
-        drawQueuedBillboard(i);
+        drawShown(shown, first, length);
     }
     bindTableTexture(kKnotGlowTexture);
     glBlendFunc(GL_ONE, GL_ONE);

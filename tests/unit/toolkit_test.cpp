@@ -1,7 +1,10 @@
 // The timed ramps behind every fade and caption, and the billboard square.
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cmath>
+#include <utility>
+#include <vector>
 
 #include "gfx/billboard.h"
 #include "gfx/ramp.h"
@@ -69,6 +72,33 @@ TEST(Billboard, QuadOutsideViewOnlyWhenWhollyBeyondOneSide) {
     // Straddling the near plane, seen edge on.
     const Vec3 across[4] = {{0, -1, -0.5f}, {0, 1, -0.5f}, {0, 1, -1.5f}, {0, -1, -1.5f}};
     EXPECT_FALSE(quadOutsideView(across, clip));
+}
+
+// Runs of consecutive quads that share no pixel: a run ends where the next quad's box meets
+// any box of the run (boxes that only touch do not meet), and a quad that draws nothing joins
+// any run.
+TEST(Billboard, DisjointRunsEndWhereABoxMeetsOneOfTheRun) {
+    using Runs = std::vector<std::pair<int, int>>;
+    const WindowBox a{0, 0, 10, 10}, b{10, 0, 20, 10}, c{5, 5, 15, 15}, d{30, 30, 40, 40},
+        e{0, 20, 10, 30}, none{5, 5, 5, 5}, all{INT_MIN, INT_MIN, INT_MAX, INT_MAX};
+    const struct {
+        std::vector<WindowBox> boxes;
+        Runs runs;
+    } cases[] = {
+        {{}, {}},
+        {{a}, {{0, 1}}},
+        {{a, b, d, e}, {{0, 4}}},                // side by side, apart: one run
+        {{a, c}, {{0, 1}, {1, 1}}},              // overlapping
+        {{a, b, c}, {{0, 2}, {2, 1}}},           // c meets both
+        {{a, d, b, e, c}, {{0, 4}, {4, 1}}},     // c meets a and b, earlier in the run
+        {{c, a, d, b}, {{0, 1}, {1, 3}}},        // a meets c; then b meets neither a nor d
+        {{a, none, b, none}, {{0, 4}}},          // nothing drawn joins the run
+        {{a, all, b}, {{0, 1}, {1, 1}, {2, 1}}}, // unbounded: alone
+        {{a, a}, {{0, 1}, {1, 1}}},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(disjointRuns(c.boxes), c.runs) << c.boxes.size();
+    }
 }
 
 } // namespace
