@@ -13,18 +13,15 @@
 #include <vector>
 
 #include "support/frame_checks.h"
+#include "support/scratch_dir.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-struct Scratch {
-    fs::path dir;
-    Scratch() {
-        std::string name = (fs::temp_directory_path() / "quorlith-size-XXXXXX").string();
-        dir = mkdtemp(name.data());
-    }
-    ~Scratch() { fs::remove_all(dir); }
+// A scratch folder of this test's own.
+struct Scratch : ScratchDir {
+    Scratch() : ScratchDir("quorlith-size") {}
 };
 
 struct Instant {

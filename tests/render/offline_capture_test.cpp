@@ -16,18 +16,15 @@
 #include <vector>
 
 #include "audio/mp3_stream.h"
+#include "support/scratch_dir.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-struct Scratch {
-    fs::path dir;
-    Scratch() {
-        std::string name = (fs::temp_directory_path() / "quorlith-capture-XXXXXX").string();
-        dir = mkdtemp(name.data());
-    }
-    ~Scratch() { fs::remove_all(dir); }
+// A scratch folder of this test's own.
+struct Scratch : ScratchDir {
+    Scratch() : ScratchDir("quorlith-capture") {}
 };
 
 std::string readText(const fs::path& path) {

@@ -51,6 +51,29 @@ int maxDifference(const int16_t* a, const int16_t* b, int64_t frames) {
     return worst;
 }
 
+// What the disk device wrote: interleaved stereo frames, and `lead`, the whole buffers of
+// silence SDL may write before the device starts playing.
+struct HeardFile {
+    std::vector<char> bytes;
+    const int16_t* frames = nullptr;
+    int64_t count = 0;
+    int64_t lead = 0;
+};
+
+HeardFile readHeardFile(const std::string& path) {
+    HeardFile heard;
+    std::ifstream file(path, std::ios::binary);
+    heard.bytes.assign(std::istreambuf_iterator<char>(file), {});
+    heard.frames = reinterpret_cast<const int16_t*>(heard.bytes.data());
+    heard.count = static_cast<int64_t>(heard.bytes.size() / 4);
+    while (heard.lead < heard.count && heard.frames[2 * heard.lead] == 0 &&
+           heard.frames[2 * heard.lead + 1] == 0) {
+        ++heard.lead;
+    }
+    heard.lead -= heard.lead % kDeviceBufferFrames;
+    return heard;
+}
+
 using Clock = std::chrono::steady_clock;
 int64_t msSince(Clock::time_point t) {
     return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - t).count();
@@ -90,20 +113,15 @@ TEST(Playback, DiskDeviceHearsTheTrackFromTheAskedPosition) {
     closeMusic();
     ASSERT_TRUE(played);
 
-    std::ifstream file(output, std::ios::binary);
-    const std::vector<char> bytes{std::istreambuf_iterator<char>(file), {}};
-    const auto* heard = reinterpret_cast<const int16_t*>(bytes.data());
-    const int64_t heardFrames = static_cast<int64_t>(bytes.size() / 4);
+    const HeardFile file = readHeardFile(output);
+    const int16_t* heard = file.frames;
+    const int64_t heardFrames = file.count;
 
     // While the device is still paused after opening, SDL may write whole buffers of silence;
     // then, up to the fade before the seek, the file is the track from its start. The device
     // takes the seek with its next buffer after the one it may be filling, and the file may
     // lag what was handed over by a buffer that stdio still holds.
-    int64_t lead = 0;
-    while (lead < heardFrames && heard[2 * lead] == 0 && heard[2 * lead + 1] == 0) {
-        ++lead;
-    }
-    lead -= lead % kDeviceBufferFrames;
+    const int64_t lead = file.lead;
     int64_t jump = lead;
     while (jump < heardFrames && heard[2 * jump] == reference[2 * (jump - lead)] &&
            heard[2 * jump + 1] == reference[2 * (jump - lead) + 1]) {
@@ -222,17 +240,11 @@ TEST(Playback, APauseHoldsTheClockAndResumesFromTheSameFrame) {
 
     // The device opened again writes its file anew: after any silence it writes first, the
     // track from the held frame.
-    std::ifstream file(output, std::ios::binary);
-    const std::vector<char> bytes{std::istreambuf_iterator<char>(file), {}};
-    const auto* heard = reinterpret_cast<const int16_t*>(bytes.data());
-    const int64_t heardFrames = static_cast<int64_t>(bytes.size() / 4);
-    int64_t lead = 0;
-    while (lead < heardFrames && heard[2 * lead] == 0 && heard[2 * lead + 1] == 0) {
-        ++lead;
-    }
-    lead -= lead % kDeviceBufferFrames;
+    const HeardFile file = readHeardFile(output);
+    const int16_t* heard = file.frames;
+    const int64_t lead = file.lead;
     // The held frame lies within the millisecond the clock showed.
-    ASSERT_GE(heardFrames - lead, framesFromMs(300));
+    ASSERT_GE(file.count - lead, framesFromMs(300));
     int64_t matching = -1;
     for (int64_t frame = framesFromMs(held); frame < framesFromMs(held + 1); ++frame) {
         if (maxDifference(heard + 2 * lead, reference.data() + 2 * frame, framesFromMs(300)) <= 1) {
