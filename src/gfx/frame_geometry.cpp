@@ -46,14 +46,6 @@ PixelBox FrameGeometry::screenBox(double left, double top, double right, double 
     return {x0, y0, x1 - x0, y1 - y0};
 }
 
-PixelBox FrameGeometry::sceneSquare() const {
-    return {picture.x, picture.y, renderTarget, renderTarget};
-}
-
-bool FrameGeometry::isLayoutSize() const {
-    return picture.width == kLayoutWidth && picture.height == kLayoutHeight;
-}
-
 FrameGeometry frameGeometryFor(int outputWidth, int outputHeight, bool evenOrigin) {
     FrameGeometry geometry;
     geometry.outputWidth = outputWidth;

@@ -47,10 +47,6 @@ struct FrameGeometry {
     // The window pixels of the screen's box from (left, top) to (right, bottom), each edge
     // rounded on its own, so boxes that share an edge share it in pixels too.
     PixelBox screenBox(double left, double top, double right, double bottom) const;
-    // The render target's square at the picture's origin.
-    PixelBox sceneSquare() const;
-    // Whether this is the size the demo has always drawn at.
-    bool isLayoutSize() const;
 };
 
 // The frame for an output of the given size. With evenOrigin the picture's offset is rounded

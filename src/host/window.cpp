@@ -96,11 +96,11 @@ void followDrawable(const DemoWindow& window) {
     int drawnHeight = height;
     fitToDriver(drawnWidth, drawnHeight, false);
     if (drawnWidth != width || drawnHeight != height) {
+        // The smaller picture, centred in the drawable.
         const FrameGeometry smaller = frameGeometryFor(drawnWidth, drawnHeight);
-        geometry.picture =
-            fitRect(kLayoutWidth, kLayoutHeight, smaller.picture.width, smaller.picture.height);
-        geometry.picture.x = (width - geometry.picture.width) / 2;
-        geometry.picture.y = (height - geometry.picture.height) / 2;
+        geometry.picture = smaller.picture;
+        geometry.picture.x = (width - smaller.picture.width) / 2;
+        geometry.picture.y = (height - smaller.picture.height) / 2;
         geometry.renderTarget = smaller.renderTarget;
     }
     applyFrameGeometry(geometry);

@@ -85,9 +85,14 @@ void loadTextImage(const TextImage& image, int scale, bool smooth) {
 
 // At 600 lines the 512-wide images, texel for pixel; at any other height the smallest scale
 // at least as large as they are drawn, filtered. Only the images in use are kept.
+// Filtered at every height but the demo's own.
+bool smoothTextAt(int pictureHeight) {
+    return pictureHeight != kLayoutHeight;
+}
+
 void loadTextImages(int pictureHeight) {
     const int scale = textScaleFor(pictureHeight);
-    const bool smooth = pictureHeight != kLayoutHeight;
+    const bool smooth = smoothTextAt(pictureHeight);
     if (scale == textScale && smooth == textSmooth) {
         return;
     }
@@ -138,16 +143,18 @@ void loadTextures() {
     // Slots of an earlier context name nothing in this one.
     textScale = 0;
     const int height = frameGeometry().picture.height;
+    const int scale = textScaleFor(height);
+    const bool smooth = smoothTextAt(height);
     for (const TextureFile& texture : kTextureFiles) {
         if (const TextImage* text = textImageIn(texture.slot)) {
             TextureTable[texture.slot] = 0;
-            loadTextImage(*text, textScaleFor(height), height != kLayoutHeight);
+            loadTextImage(*text, scale, smooth);
         } else {
             TextureTable[texture.slot] = loadTexture(dataPath(texture.file).c_str());
         }
     }
-    textScale = textScaleFor(height);
-    textSmooth = height != kLayoutHeight;
+    textScale = scale;
+    textSmooth = smooth;
     texturesLoaded = true;
 }
 

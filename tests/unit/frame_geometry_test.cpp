@@ -121,9 +121,6 @@ TEST(FrameGeometry, EvenOriginsForVideoAndTheDemosOwnSize) {
         const FrameGeometry frame = frameGeometryFor(c.width, c.height, c.even);
         EXPECT_EQ(boxOf(frame.picture), boxOf(c.picture)) << c.width << "x" << c.height;
     }
-    EXPECT_TRUE(frameGeometryFor(800, 600).isLayoutSize());
-    EXPECT_TRUE(frameGeometryFor(1000, 600).isLayoutSize());
-    EXPECT_FALSE(frameGeometryFor(801, 601).isLayoutSize());
 }
 
 TEST(FrameGeometry, DriverLimitsRefuseOrShrinkTheSize) {
