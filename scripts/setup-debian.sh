@@ -4,6 +4,13 @@ set -euo pipefail
 SUDO=""
 if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
 export DEBIAN_FRONTEND=noninteractive
+# The web build compiles libpng and zlib from Debian's own sources (apt-get source).
+if ! grep -Eqs '^(deb-src|Types:.*deb-src)' /etc/apt/sources.list /etc/apt/sources.list.d/*; then
+    printf '%s\n' 'Types: deb-src' 'URIs: http://deb.debian.org/debian' \
+        'Suites: bookworm bookworm-updates' 'Components: main' \
+        'Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg' |
+        $SUDO tee /etc/apt/sources.list.d/quorlith-deb-src.sources >/dev/null
+fi
 $SUDO apt-get update
 $SUDO apt-get install -y --no-install-recommends \
     build-essential cmake ninja-build pkg-config git ca-certificates \
@@ -13,4 +20,5 @@ $SUDO apt-get install -y --no-install-recommends \
     googletest libgtest-dev libbenchmark-dev libtinyobjloader-dev \
     clang libclang-rt-14-dev \
     xvfb xauth xdotool x11-utils x11-apps \
-    ffmpeg help2man desktop-file-utils dpkg-dev file gzip lintian appstream
+    ffmpeg help2man desktop-file-utils dpkg-dev file gzip lintian appstream \
+    emscripten nodejs chromium python3
