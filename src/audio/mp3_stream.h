@@ -6,8 +6,6 @@
 #include <cstdint>
 #include <string>
 
-struct mpg123_handle_struct;
-
 inline constexpr int kOutputRate = 44100;
 inline constexpr int kOutputChannels = 2;
 
@@ -22,7 +20,7 @@ class Mp3Stream {
     // failure the stream stays closed and `error` says why.
     bool open(const unsigned char* data, std::size_t size, std::string& error);
     void close();
-    bool isOpen() const { return handle_ != nullptr; }
+    bool isOpen() const { return decoder_ != nullptr; }
 
     // Length in output frames (one frame = one left and one right sample).
     int64_t lengthFrames() const { return length_; }
@@ -35,16 +33,11 @@ class Mp3Stream {
     // written (fewer only at the end of the track or after a decoding failure).
     int64_t read(int16_t* out, int64_t frames);
 
-    // Memory the decoder reads from; its address is handed to libmpg123.
-    struct Source {
-        const unsigned char* data = nullptr;
-        std::size_t size = 0;
-        std::size_t offset = 0;
-    };
-
   private:
-    Source source_;
-    mpg123_handle_struct* handle_ = nullptr;
+    // What turns the track into frames: libmpg123 over the bytes in memory natively, the
+    // browser's own decoding on the web.
+    struct Decoder;
+    Decoder* decoder_ = nullptr;
     int64_t length_ = 0;
     int64_t position_ = 0;
     bool exhausted_ = false;

@@ -2,30 +2,12 @@
 // its GL context, and the key flags the window's event handler keeps.
 #pragma once
 
-#include <array>
 #include <cstdint>
+
+#include "play/key_state.h"
 
 struct SDL_Window;
 
-inline constexpr int kKeyCount = 256;
-
-// One flag per Win32 virtual-key code: bit 0 is set while the key is down, bit 1 from a
-// press until the next frame has seen it, so a tap shorter than a frame still counts once.
-// Nonzero means "down" for the frame.
-using KeyState = std::array<std::int32_t, kKeyCount>;
-inline constexpr std::int32_t kKeyDown = 1;
-inline constexpr std::int32_t kKeyPressedUnseen = 2;
-
-// The virtual-key codes the per-frame update reads.
-namespace vk {
-inline constexpr int Escape = 27;
-inline constexpr int Space = 32;
-inline constexpr int Left = 37;
-inline constexpr int Up = 38;
-inline constexpr int Right = 39;
-inline constexpr int Down = 40;
-inline constexpr int F1 = 112;
-} // namespace vk
 
 struct ApplicationInfo {
     // The program's own folder (where its data lives); stands for the module instance.

@@ -96,18 +96,9 @@ int keyCode(SDL_Keycode key, Uint16 modifiers, bool down) {
 
 void recordKey(KeyState& keys, SDL_Keycode key, Uint16 modifiers, bool down) {
     const int code = keyCode(key, modifiers, down);
-    if (code < 0 || code >= kKeyCount) {
-        return;
-    }
     if (!down) {
-        keys[code] &= ~kKeyDown;
+        releaseKey(keys, code);
     } else if (!isSystemKey(key, modifiers)) {
-        keys[code] = kKeyDown | kKeyPressedUnseen;
-    }
-}
-
-void forgetKeyPresses(KeyState& keys) {
-    for (std::int32_t& key : keys) {
-        key &= kKeyDown;
+        pressKey(keys, code);
     }
 }

@@ -18,6 +18,3 @@ bool isSystemKey(SDL_Keycode key, Uint16 modifiers);
 // With NumLock off the keypad's 4, 6, 8 and 2 are the arrow keys; a release clears what its
 // press set, whatever NumLock says by then.
 void recordKey(KeyState& keys, SDL_Keycode key, Uint16 modifiers, bool down);
-
-// After a frame has acted on the keys: presses are seen, only held keys stay down.
-void forgetKeyPresses(KeyState& keys);

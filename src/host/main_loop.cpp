@@ -21,7 +21,6 @@ int fullScreenPreference = 0;
 namespace {
 DemoWindow* frameWindow = nullptr;
 KeyState* frameKeys = nullptr;
-char titleBuffer[kTitleBufferSize] = {};
 bool loopPlay = false;
 
 constexpr int kDemoLengthMs = static_cast<int>(kDemoEndTime * 1000.0f);
@@ -30,15 +29,6 @@ int postEvent(SDL_Event& event) {
     return SDL_PushEvent(&event) == 1 ? 1 : 0;
 }
 } // namespace
-
-int formatTitle(char (&buffer)[kTitleBufferSize], float demoTimeSeconds) {
-    return std::snprintf(buffer, sizeof buffer, "Quorlith Engine - Time: %f",
-                         static_cast<double>(demoTimeSeconds));
-}
-
-const char* currentTitle() {
-    return titleBuffer;
-}
 
 void bindFrameInput(DemoWindow* window, KeyState* keys) {
     frameWindow = window;
@@ -61,38 +51,14 @@ void updateFrameInput(std::uint32_t) {
     if (frameWindow == nullptr || frameKeys == nullptr) {
         return;
     }
-    const KeyState& keys = *frameKeys; // nonzero: held, or pressed since the last frame
-    if (keys[vk::Escape] != 0) {
-        requestQuit(*frameWindow);
-    }
-    if (keys[vk::F1] != 0) {
-        requestFullscreenToggle(*frameWindow);
-    }
-    if ((keys[vk::Space] & kKeyPressedUnseen) != 0) {
-        const bool pausing = !musicPaused();
-        setMusicPaused(pausing);
-        if (pausing) {
-            // Held at the instant on screen (and in the title), not a frame's time later.
-            seekMusic(0.0f);
-        }
-    }
-    if (keys[vk::Left] != 0) {
-        seekMusic(-500.0f);
-    }
-    if (keys[vk::Right] != 0) {
-        seekMusic(500.0f);
-    }
-    if (keys[vk::Up] != 0) {
-        seekMusic(5000.0f);
-    }
-    if (keys[vk::Down] != 0) {
-        seekMusic(-5000.0f);
-    }
-    forgetKeyPresses(*frameKeys);
-    formatTitle(titleBuffer, demoTime());
-    if (frameWindow->windowHandle != nullptr) {
-        SDL_SetWindowTitle(frameWindow->windowHandle, titleBuffer);
-    }
+    static constexpr HostActions kActions{
+        [] { requestQuit(*frameWindow); }, [] { requestFullscreenToggle(*frameWindow); },
+        [](const char* title) {
+            if (frameWindow->windowHandle != nullptr) {
+                SDL_SetWindowTitle(frameWindow->windowHandle, title);
+            }
+        }};
+    applyFrameInput(*frameKeys, kActions);
 }
 
 void renderFrame() {

@@ -5,14 +5,7 @@
 #include <cstdint>
 
 #include "host/demo_window.h"
-
-inline constexpr int kTitleBufferSize = 100;
-
-// "Quorlith Engine - Time: %f" of the demo time into the buffer, cut to fit whatever the
-// time. Returns the length snprintf reports.
-int formatTitle(char (&buffer)[kTitleBufferSize], float demoTimeSeconds);
-// The title the last updateFrameInput wrote.
-const char* currentTitle();
+#include "play/frame_input.h"
 
 // Remembers the window and the keys the per-frame update works on.
 void bindFrameInput(DemoWindow* window, KeyState* keys);

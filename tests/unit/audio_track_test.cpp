@@ -11,6 +11,8 @@
 
 #include "audio/clock_math.h"
 #include "audio/music.h"
+#include "audio/radix2_fft.h"
+#include "audio/spectrum.h"
 #include "support/mp3_tools.h"
 #include "support/music_fixture.h"
 
@@ -111,6 +113,30 @@ TEST_F(Track, TonesPeakInTheirBin) {
         captureSpectrum();
         EXPECT_EQ(*std::max_element(spectrumBins(), spectrumBins() + kSpectrumBins), 0.0f);
     }
+}
+
+// The web build's own transform against FFTW on the real track: at each instant, the
+// samples the clock analysed give the same bins through both, to a few float steps.
+TEST_F(Track, TheWebTransformGivesFftwsBinsOnTheRealTrack) {
+    ASSERT_TRUE(openMusic(QUORLITH_BUILD_DIR "/data/music/track.mp3"));
+    enableSpectrum();
+    float window[kSpectrumWindow];
+    for (int i = 0; i < kSpectrumWindow; ++i) {
+        window[i] = hannWindow(i);
+    }
+    float peak = 0.0f;
+    for (const int ms : {20, 9000, 64000, 131500, 199000, 250000, 299000, 324000}) {
+        SCOPED_TRACE(ms);
+        setMusicPositionMs(ms);
+        captureSpectrum();
+        float bins[kSpectrumBins];
+        spectrumBinsRadix2(spectrumSamples(), window, bins);
+        for (int k = 0; k < kSpectrumBins; ++k) {
+            ASSERT_NEAR(bins[k], spectrumBins()[k], 2e-7f) << "bin " << k;
+        }
+        peak = std::max(peak, *std::max_element(bins, bins + kSpectrumBins));
+    }
+    EXPECT_GT(peak, 0.05f); // the instants hold music, not silence
 }
 
 // A track shorter than the demo: the clock runs on past its end, in silence, as far as the

@@ -8,8 +8,15 @@
 
 namespace {
 
+// Memory the decoder reads from; its address is handed to libmpg123.
+struct Source {
+    const unsigned char* data = nullptr;
+    std::size_t size = 0;
+    std::size_t offset = 0;
+};
+
 ssize_t readSource(void* handle, void* buffer, size_t bytes) {
-    auto* source = static_cast<Mp3Stream::Source*>(handle);
+    auto* source = static_cast<Source*>(handle);
     const std::size_t left = source->size - source->offset;
     const std::size_t n = std::min(bytes, left);
     if (n > 0) {
@@ -20,7 +27,7 @@ ssize_t readSource(void* handle, void* buffer, size_t bytes) {
 }
 
 off_t seekSource(void* handle, off_t offset, int whence) {
-    auto* source = static_cast<Mp3Stream::Source*>(handle);
+    auto* source = static_cast<Source*>(handle);
     off_t base = 0;
     switch (whence) {
     case SEEK_SET:
@@ -55,17 +62,22 @@ std::string decoderError(mpg123_handle* handle, int code) {
 
 } // namespace
 
+struct Mp3Stream::Decoder {
+    Source source;
+    mpg123_handle* handle = nullptr;
+};
+
 Mp3Stream::~Mp3Stream() {
     close();
 }
 
 void Mp3Stream::close() {
-    if (handle_ != nullptr) {
-        mpg123_close(handle_);
-        mpg123_delete(handle_);
-        handle_ = nullptr;
+    if (decoder_ != nullptr) {
+        mpg123_close(decoder_->handle);
+        mpg123_delete(decoder_->handle);
+        delete decoder_;
+        decoder_ = nullptr;
     }
-    source_ = {};
     length_ = 0;
     position_ = 0;
     exhausted_ = false;
@@ -83,7 +95,7 @@ bool Mp3Stream::open(const unsigned char* data, std::size_t size, std::string& e
         error = mpg123_plain_strerror(code);
         return false;
     }
-    source_ = {data, size, 0};
+    auto* decoder = new Decoder{{data, size, 0}, handle};
     // Always 44.1 kHz stereo 16-bit: a file at another rate is resampled, a mono one
     // doubled, so the device and the clock see one format.
     bool ok =
@@ -94,17 +106,17 @@ bool Mp3Stream::open(const unsigned char* data, std::size_t size, std::string& e
     if (!ok) {
         error = mpg123_strerror(handle);
         mpg123_delete(handle);
-        source_ = {};
+        delete decoder;
         return false;
     }
     const auto fail = [&](const std::string& why) {
         error = why;
         mpg123_close(handle);
         mpg123_delete(handle);
-        source_ = {};
+        delete decoder;
         return false;
     };
-    if ((code = mpg123_open_handle(handle, &source_)) != MPG123_OK) {
+    if ((code = mpg123_open_handle(handle, &decoder->source)) != MPG123_OK) {
         return fail(decoderError(handle, code));
     }
     // The scan walks every frame once: exact length and a complete seek index.
@@ -127,7 +139,7 @@ bool Mp3Stream::open(const unsigned char* data, std::size_t size, std::string& e
     if ((code = static_cast<int>(mpg123_seek(handle, 0, SEEK_SET))) < 0) {
         return fail(decoderError(handle, code));
     }
-    handle_ = handle;
+    decoder_ = decoder;
     length_ = static_cast<int64_t>(length);
     position_ = 0;
     exhausted_ = false;
@@ -135,18 +147,18 @@ bool Mp3Stream::open(const unsigned char* data, std::size_t size, std::string& e
 }
 
 bool Mp3Stream::seek(int64_t frame) {
-    if (handle_ == nullptr) {
+    if (decoder_ == nullptr) {
         return false;
     }
     frame = std::clamp<int64_t>(frame, 0, length_);
-    const off_t reached = mpg123_seek(handle_, static_cast<off_t>(frame), SEEK_SET);
+    const off_t reached = mpg123_seek(decoder_->handle, static_cast<off_t>(frame), SEEK_SET);
     position_ = frame;
     exhausted_ = reached < 0;
     return !exhausted_;
 }
 
 int64_t Mp3Stream::read(int16_t* out, int64_t frames) {
-    if (handle_ == nullptr || exhausted_ || frames <= 0) {
+    if (decoder_ == nullptr || exhausted_ || frames <= 0) {
         return 0;
     }
     constexpr std::size_t kFrameBytes = sizeof(int16_t) * kOutputChannels;
@@ -155,7 +167,7 @@ int64_t Mp3Stream::read(int16_t* out, int64_t frames) {
     std::size_t got = 0;
     while (got < wanted) {
         std::size_t done = 0;
-        const int code = mpg123_read(handle_, bytes + got, wanted - got, &done);
+        const int code = mpg123_read(decoder_->handle, bytes + got, wanted - got, &done);
         got += done;
         if (code == MPG123_OK || code == MPG123_NEW_FORMAT) {
             if (done == 0 && code == MPG123_OK) {
