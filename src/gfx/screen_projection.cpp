@@ -28,3 +28,15 @@ void endScreenProjection() {
     glMatrixMode(GL_MODELVIEW);
     glPopMatrix();
 }
+
+void resizeView(int width, int height) {
+    glViewport(0, 0, width, height);
+    if (height == 0) {
+        return;
+    }
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    gluPerspective(45.0, static_cast<double>(width) / static_cast<double>(height), 1.0, 100.0);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+}

@@ -1,4 +1,4 @@
-// The two fixed 800 x 600 screen projections (y down) and their undo.
+// The two fixed 800 x 600 screen projections (y down) and their undo, and the 3D view.
 #pragma once
 
 inline constexpr float kScreenWidth = 800.0f;
@@ -10,3 +10,7 @@ void beginScreenProjection();
 void beginBackdropProjection();
 // Pops both matrices; leaves GL_MODELVIEW current.
 void endScreenProjection();
+
+// Viewport over the whole client area and the 45 degree perspective (near 1, far 100) all
+// scenes are drawn under. A height of 0 sets the viewport only.
+void resizeView(int width, int height);

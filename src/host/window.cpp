@@ -260,18 +260,6 @@ const char* lastWindowError() {
     return windowError.c_str();
 }
 
-void resizeView(int width, int height) {
-    glViewport(0, 0, width, height);
-    if (height == 0) {
-        return;
-    }
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    gluPerspective(45.0, static_cast<double>(width) / static_cast<double>(height), 1.0, 100.0);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-}
-
 WindowEvent demoWindowProc(DemoWindow& window, const SDL_Event& event) {
     if (event.type == SDL_WINDOWEVENT) {
         if (!ownsWindowEvent(window, event.window.windowID)) {

@@ -6,6 +6,7 @@
 #include <SDL2/SDL_events.h>
 
 #include "gfx/frame_geometry.h"
+#include "gfx/screen_projection.h"
 #include "host/demo_window.h"
 
 // The message the F1 key posts (WM_USER + 1 where the demo began), carried in the code of
@@ -34,10 +35,6 @@ void setLiveFrameSize(const FrameSizeRequest& request);
 // the handle fields null (lastWindowError says why).
 int createDemoWindow(DemoWindow& window);
 const char* lastWindowError();
-
-// Viewport over the whole client area and the 45 degree perspective (near 1, far 100) all
-// scenes are drawn under. A height of 0 sets the viewport only.
-void resizeView(int width, int height);
 
 // What the window's event handler made of an event.
 enum class WindowEvent {
