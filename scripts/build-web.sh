@@ -33,10 +33,8 @@ if ! compgen -G "$out/deps/zlib-*/zlib.h" >/dev/null || \
 fi
 
 # 3. The wasm.
-if [ ! -f "$out/wasm/CMakeCache.txt" ]; then
-    emcmake cmake -S . -B "$out/wasm" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-        -DQUORLITH_WEB_DEPS_SOURCE="$root/$out/deps" -DQUORLITH_WEB_DATA="$root/$native/data"
-fi
+emcmake cmake -S . -B "$out/wasm" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+    -DQUORLITH_WEB_DEPS_SOURCE="$root/$out/deps" -DQUORLITH_WEB_DATA="$root/$native/data" >/dev/null
 cmake --build "$out/wasm"
 
 # 4. The site.
