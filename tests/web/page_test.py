@@ -5,7 +5,9 @@ the demo, the layout, and the messages for what can go wrong.
 usage: page_test.py SITE_FOLDER QUORLITH FRAME_TOOL
 """
 import json
+import os
 import re
+import shutil
 
 import webtest
 from webtest import served_page, visible
@@ -162,6 +164,24 @@ def check_failed_downloads(args):
                 f"without {missing} Play is enabled"
 
 
+def check_runtime_abort(args):
+    """A wasm file cut short (an interrupted download kept by a proxy, say): the runtime
+    aborts, and the page says the demo could not start."""
+    with webtest.scratch_folder() as folder:
+        site = os.path.join(folder, "site")
+        shutil.copytree(args.site, site)
+        wasm = os.path.join(site, "quorlith.wasm")
+        os.truncate(wasm, os.path.getsize(wasm) // 2)
+        with served_page(site) as (page, url):
+            page.navigate(url + "index.html")
+            page.wait_for(visible("message"), webtest.LOAD_TIMEOUT, "a message about the abort")
+            text = webtest.message(page)
+            assert text.startswith("The demo could not start:"), \
+                f"with half a wasm file the message is {text!r}"
+            assert page.evaluate("document.getElementById('play').disabled"), \
+                "with half a wasm file Play is enabled"
+
+
 def check_decode_failure(args):
     """The browser cannot decode the music track: the page says so."""
     with served_page(args.site) as (page, url):
@@ -217,6 +237,7 @@ if __name__ == "__main__":
         ("canvas layout while playing", check_layout),
         ("start screen on a phone", check_phone_start_screen),
         ("failed downloads", check_failed_downloads),
+        ("a runtime abort", check_runtime_abort),
         ("music that cannot be decoded", check_decode_failure),
         ("no WebGL 2", check_no_webgl2),
         ("bad ?shot= and ?size=", check_bad_queries),
