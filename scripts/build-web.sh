@@ -9,6 +9,10 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 native=${QUORLITH_NATIVE_BUILD:-build}
+case $native in
+/*) ;;
+*) native=$root/$native ;;
+esac
 out=build-web
 site=$out/site
 
@@ -34,7 +38,7 @@ fi
 
 # 3. The wasm.
 emcmake cmake -S . -B "$out/wasm" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-    -DQUORLITH_WEB_DEPS_SOURCE="$root/$out/deps" -DQUORLITH_WEB_DATA="$root/$native/data" >/dev/null
+    -DQUORLITH_WEB_DEPS_SOURCE="$root/$out/deps" -DQUORLITH_WEB_DATA="$native/data" >/dev/null
 cmake --build "$out/wasm"
 
 # 4. The site.

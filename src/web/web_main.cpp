@@ -135,7 +135,12 @@ void frame() {
     if (fitOutput(0, 0)) {
         framesOwed = 2; // a paused picture is drawn again at the new size
     }
-    static constexpr HostActions kActions{endRun, endRun, showPageTitle};
+    // Esc or F1 ends the run within the update: the page's own title then stays.
+    static constexpr HostActions kActions{endRun, endRun, [](const char* title) {
+                                              if (running) {
+                                                  showPageTitle(title);
+                                              }
+                                          }};
     if (musicPaused() && framesOwed == 0) {
         return; // the picture holds until a key
     }
