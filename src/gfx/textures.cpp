@@ -1,5 +1,6 @@
 #include "gfx/textures.h"
 
+#include "gfx/gl_compat.h"
 #include "gfx/multitexture.h"
 
 #include <cstddef>
@@ -14,24 +15,11 @@ void bindTableTexture(int index) {
 
 bool readTextureLevelZero(GLuint texture, GLint& width, GLint& height,
                           std::vector<GLubyte>& texels) {
-    glBindTexture(GL_TEXTURE_2D, texture);
-    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
-    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &height);
-    if (width <= 0 || height <= 0) {
-        return false;
-    }
-    texels.resize(static_cast<std::size_t>(width) * height * 4);
-    glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, texels.data());
-    glPopClientAttrib();
-    return true;
+    return readLevelZeroTexels(texture, width, height, texels);
 }
 
 void beginUnmodulatedTexels() {
-    GLfloat colour[4];
-    glGetFloatv(GL_CURRENT_COLOR, colour);
-    if (colour[0] == 1.0f && colour[1] == 1.0f && colour[2] == 1.0f && colour[3] == 1.0f) {
+    if (currentColourIsWhite()) {
         glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
     }
 }
@@ -52,11 +40,11 @@ GLuint makeNearestTexture(GLint width, GLint height, const std::vector<GLubyte>&
     glGenTextures(1, &texture);
     glBindTexture(GL_TEXTURE_2D, texture);
     setTableTextureSampling();
-    glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
-    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    pushPixelStore();
+    setPixelStore(GL_UNPACK_ALIGNMENT, 1);
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE,
                  texels.data());
-    glPopClientAttrib();
+    popPixelStore();
     return texture;
 }
 

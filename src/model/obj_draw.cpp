@@ -8,6 +8,7 @@
 
 #include "gfx/billboard.h"
 #include "gfx/gl.h"
+#include "gfx/gl_compat.h"
 
 namespace {
 // The phase shifts per unit of height, as single-precision values of 1/300 and 1/60.
@@ -172,19 +173,12 @@ void drawObjModelSwirled(const ObjModel& model, float t) {
             texCoordScratch[c * 2 + 1] = uv[1];
         }
     }
-    glEnableClientState(GL_VERTEX_ARRAY);
-    glEnableClientState(GL_NORMAL_ARRAY);
-    glVertexPointer(3, GL_FLOAT, 0, positionScratch.data());
-    glNormalPointer(GL_FLOAT, 0, normalScratch.data());
-    if (textured) {
-        glEnableClientState(GL_TEXTURE_COORD_ARRAY);
-        glTexCoordPointer(2, GL_FLOAT, 0, texCoordScratch.data());
-    }
+    beginTriangleArrays({positionScratch.data(), normalScratch.data(),
+                         textured ? texCoordScratch.data() : nullptr, corners});
     std::size_t first = 0;
     for (const ObjGroup* g = model.groups; g != nullptr; g = g->next) {
         const std::size_t count = static_cast<std::size_t>(g->triangleCount) * 3;
-        glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(count), GL_UNSIGNED_INT,
-                       indexed.indices.data() + first);
+        drawTriangles(indexed.indices.data() + first, count);
         first += count;
         // Immediate mode leaves the last corner's normal and texture coordinate current.
         if (count != 0) {
@@ -195,9 +189,7 @@ void drawObjModelSwirled(const ObjModel& model, float t) {
             }
         }
     }
-    glDisableClientState(GL_TEXTURE_COORD_ARRAY);
-    glDisableClientState(GL_NORMAL_ARRAY);
-    glDisableClientState(GL_VERTEX_ARRAY);
+    endTriangleArrays();
 }
 
 void drawObjModelSprites(const ObjModel& model, float t) {

@@ -4,6 +4,7 @@
 
 #include "gfx/billboard.h"
 #include "gfx/gl.h"
+#include "gfx/gl_compat.h"
 #include "gfx/textures.h"
 #include "scenes/scenes.h"
 #include "scenes/toolkit.h"
@@ -40,7 +41,7 @@ FireSprite fireHelixSprite(int step, int strand, float t) {
 void drawFireHelixScene(float t) {
     glLoadIdentity();
     const Vec3 eye = fireHelixEye(t);
-    gluLookAt(eye.x, eye.y, eye.z, 0.0, 0.0, 0.0, 0.0, 1.0, 1.0);
+    lookAt(eye.x, eye.y, eye.z, 0.0, 0.0, 0.0, 0.0, 1.0, 1.0);
 
     glEnable(GL_TEXTURE_2D);
     bindTableTexture(kFireHelixTexture);

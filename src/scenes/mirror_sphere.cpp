@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "gfx/gl.h"
+#include "gfx/gl_compat.h"
 #include "gfx/textures.h"
 #include "scenes/scenes.h"
 #include "scenes/toolkit.h"
@@ -33,7 +34,7 @@ Vec3 mirrorSphereEye(float t) {
 void drawMirrorSphereScene(float t) {
     glLoadIdentity();
     const Vec3 eye = mirrorSphereEye(t);
-    gluLookAt(eye.x, eye.y, eye.z, 0.0, 0.0, 0.0, 0.0, 1.0, 1.0);
+    lookAt(eye.x, eye.y, eye.z, 0.0, 0.0, 0.0, 0.0, 1.0, 1.0);
 
     // The plate: each texel added weighted by itself, so bright parts glow. It writes depth.
     bindTableTexture(kTwirlPlateTexture);
@@ -53,15 +54,11 @@ void drawMirrorSphereScene(float t) {
     // The opaque, sphere-mapped sphere, depth-tested against the plate.
     glPushMatrix();
     bindTableTexture(kMirrorTexture);
-    glEnable(GL_TEXTURE_GEN_S);
-    glEnable(GL_TEXTURE_GEN_T);
+    beginSphereMap();
     beginUnmodulatedTexels();
-    if (sharedQuadric != nullptr) {
-        gluSphere(sharedQuadric, static_cast<double>(0.7f), 32, 32);
-    }
+    drawSphere(static_cast<double>(0.7f), 32, 32);
     endUnmodulatedTexels();
-    glDisable(GL_TEXTURE_GEN_S);
-    glDisable(GL_TEXTURE_GEN_T);
+    endSphereMap();
     glPopMatrix();
 
     drawSpriteField();

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "gfx/gl.h"
+#include "gfx/gl_compat.h"
 #include "gfx/textures.h"
 #include "model/obj_draw.h"
 #include "scenes/scenes.h"
@@ -25,19 +26,17 @@ std::array<double, 3> orbitEye(float t) {
 void drawOrbitScene(float t) {
     glLoadIdentity();
     const std::array<double, 3> eye = orbitEye(t);
-    gluLookAt(eye[0], eye[1], eye[2], 0.0, 0.0, 0.0, 0.0, 1.0, 1.0);
+    lookAt(eye[0], eye[1], eye[2], 0.0, 0.0, 0.0, 0.0, 1.0, 1.0);
 
     glPushMatrix();
     glScalef(0.01f, 0.01f, 0.01f);
     glEnable(GL_TEXTURE_2D);
     bindTableTexture(kOrbitTexture);
-    glEnable(GL_TEXTURE_GEN_S);
-    glEnable(GL_TEXTURE_GEN_T);
+    beginSphereMap();
     beginUnmodulatedTexels();
     drawObjModelSwirled(ModelTable[kOrbitModel], orbitClock(t));
     endUnmodulatedTexels();
-    glDisable(GL_TEXTURE_GEN_S);
-    glDisable(GL_TEXTURE_GEN_T);
+    endSphereMap();
     glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
     glPopMatrix();
 

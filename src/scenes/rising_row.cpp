@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "gfx/gl.h"
+#include "gfx/gl_compat.h"
 #include "gfx/textures.h"
 #include "model/obj_draw.h"
 #include "scenes/scenes.h"
@@ -40,15 +41,14 @@ float risingRowCopyWarpTime(int k, float t) {
 void drawRisingRowScene(float t) {
     glLoadIdentity();
     const std::array<double, 3> eye = risingRowEye(t);
-    gluLookAt(eye[0], eye[1], eye[2], -2.0, 0.0, 0.0, 0.0, 1.0, 1.0);
+    lookAt(eye[0], eye[1], eye[2], -2.0, 0.0, 0.0, 0.0, 1.0, 1.0);
 
     glPushMatrix();
     glTranslatef(0.0f, risingRowLift(t), 0.0f);
     glScalef(0.01f, 0.01f, 0.01f);
     glEnable(GL_TEXTURE_2D);
     bindTableTexture(kRisingRowTexture);
-    glEnable(GL_TEXTURE_GEN_S);
-    glEnable(GL_TEXTURE_GEN_T);
+    beginSphereMap();
     beginUnmodulatedTexels();
     for (int k = 0; k < kRisingRowCopies; ++k) {
         glPushMatrix();
@@ -61,8 +61,7 @@ void drawRisingRowScene(float t) {
         glPopMatrix();
     }
     endUnmodulatedTexels();
-    glDisable(GL_TEXTURE_GEN_S);
-    glDisable(GL_TEXTURE_GEN_T);
+    endSphereMap();
     glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
     glPopMatrix();
 

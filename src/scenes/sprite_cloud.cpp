@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "gfx/gl.h"
+#include "gfx/gl_compat.h"
 #include "gfx/textures.h"
 #include "model/obj_draw.h"
 #include "scenes/scenes.h"
@@ -16,7 +17,7 @@ std::array<double, 3> spriteCloudEye(float t) {
 void drawSpriteCloudScene(float t) {
     glLoadIdentity();
     const std::array<double, 3> eye = spriteCloudEye(t);
-    gluLookAt(eye[0], eye[1], eye[2], 0.0, 0.0, 0.0, 0.0, 1.0, 0.0);
+    lookAt(eye[0], eye[1], eye[2], 0.0, 0.0, 0.0, 0.0, 1.0, 0.0);
 
     glPushMatrix();
     glScalef(0.01f, 0.01f, 0.01f);

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "gfx/gl.h"
+#include "gfx/gl_compat.h"
 #include "gfx/textures.h"
 #include "model/obj_draw.h"
 #include "scenes/scenes.h"
@@ -16,20 +17,18 @@ std::array<double, 3> swirlingSeaEye(float t) {
 void drawSwirlingSeaScene(float t) {
     glLoadIdentity();
     const std::array<double, 3> eye = swirlingSeaEye(t);
-    gluLookAt(eye[0], eye[1], eye[2], 0.0, 0.0, 0.0, 0.0, 1.0, 1.0);
+    lookAt(eye[0], eye[1], eye[2], 0.0, 0.0, 0.0, 0.0, 1.0, 1.0);
 
     // Blending and depth writes stay as the background pass left them (off, on).
     glPushMatrix();
     glScalef(0.01f, 0.01f, 0.01f);
     glEnable(GL_TEXTURE_2D);
     bindTableTexture(kSwirlingSeaTexture);
-    glEnable(GL_TEXTURE_GEN_S);
-    glEnable(GL_TEXTURE_GEN_T);
+    beginSphereMap();
     beginUnmodulatedTexels();
     drawObjModelSwirled(ModelTable[kSwirlingSeaModel], t);
     endUnmodulatedTexels();
-    glDisable(GL_TEXTURE_GEN_S);
-    glDisable(GL_TEXTURE_GEN_T);
+    endSphereMap();
     glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
     glPopMatrix();
 

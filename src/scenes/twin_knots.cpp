@@ -6,6 +6,7 @@
 
 #include "gfx/billboard.h"
 #include "gfx/gl.h"
+#include "gfx/gl_compat.h"
 #include "gfx/multitexture.h"
 #include "gfx/textures.h"
 #include "scenes/scenes.h"
@@ -152,7 +153,7 @@ Vec3 twinKnotsEye(float t) {
 void drawTwinKnotsScene(float t) {
     glLoadIdentity();
     const Vec3 eye = twinKnotsEye(t);
-    gluLookAt(eye.x, eye.y, eye.z, 0.0, 0.0, 0.0, 0.0, 1.0, 1.0);
+    lookAt(eye.x, eye.y, eye.z, 0.0, 0.0, 0.0, 0.0, 1.0, 1.0);
 
     glColor3f(1.0f, 1.0f, 1.0f);
     glEnable(GL_TEXTURE_2D);

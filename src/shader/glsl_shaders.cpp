@@ -9,6 +9,8 @@
 #include <iostream>
 #include <type_traits>
 
+#include "gfx/gl_replacements.h"
+
 // Every GL call of this module is followed by a report naming this file and the call's line.
 #ifdef __FILE_NAME__
 #define REPORT_GL_ERRORS() reportGlErrors(__FILE_NAME__, __LINE__)
@@ -153,7 +155,7 @@ bool reportGlErrors(const char* file, int line) {
         return false;
     }
     while (error != GL_NO_ERROR) {
-        const auto* description = reinterpret_cast<const char*>(gluErrorString(error));
+        const char* description = glErrorText(error);
         std::cout << "GL Error #" << static_cast<unsigned>(error) << "("
                   << (description != nullptr ? description : "") << ") "
                   << " in File " << (file != nullptr ? file : "") << " at line: " << line << '\n'

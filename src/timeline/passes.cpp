@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <vector>
 
+#include "gfx/gl_compat.h"
 #include "gfx/multitexture.h"
 #include "gfx/ramp.h"
 #include "gfx/screen_projection.h"
@@ -258,7 +259,7 @@ void prepareScreenPasses() {
     found.clientActiveTexture =
         reinterpret_cast<decltype(found.clientActiveTexture)>(lookup("glClientActiveTexture"));
     found.multiTexCoord2f =
-        reinterpret_cast<decltype(found.multiTexCoord2f)>(lookup("glMultiTexCoord2f"));
+        reinterpret_cast<decltype(found.multiTexCoord2f)>(lookup(kMultiTexCoord2fName));
     if (found.available()) {
         multitexture = found;
     }

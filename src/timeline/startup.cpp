@@ -2,8 +2,10 @@
 
 #include "audio/music.h"
 #include "gfx/gl.h"
+#include "gfx/gl_compat.h"
 #include "gfx/textures.h"
 #include "model/obj_model.h"
+#include "scenes/sprite_cloud.h"
 #include "scenes/toolkit.h"
 #include "shader/glsl_shaders.h"
 #include "timeline/composer.h"
@@ -32,6 +34,20 @@ constexpr TextureFile kTextureFiles[] = {
     {15, "textures/text1.png"},     {20, "textures/env5.png"},     {22, "textures/credits.png"},
     {23, "textures/org2_mask.png"}, {24, "textures/org2.png"},
 };
+
+// The textures whose level 0 is read back while the demo runs: the white-keyed sprites' (the
+// shadows, the sprite cloud) and the two overlays the composer multiplies together (its
+// kOverlayTexture and kScreenOverlayTexture).
+constexpr int kReadBackSlots[] = {kShadowTexture, kSpriteCloudTexture, 10, 11};
+
+bool readBackAtRunTime(int slot) {
+    for (const int readBack : kReadBackSlots) {
+        if (slot == readBack) {
+            return true;
+        }
+    }
+    return false;
+}
 
 constexpr const char* kModelFiles[kModelCount] = {
     "3d/manet2.obj",
@@ -128,12 +144,8 @@ void initializeGlState() {
     glClearDepth(1.0);
     glEnable(GL_DEPTH_TEST);
     glDepthFunc(GL_LEQUAL);
-    glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
-    glTexGeni(GL_S, GL_TEXTURE_GEN_MODE, GL_SPHERE_MAP);
-    glTexGeni(GL_T, GL_TEXTURE_GEN_MODE, GL_SPHERE_MAP);
-    sharedQuadric = gluNewQuadric();
-    gluQuadricNormals(sharedQuadric, GLU_SMOOTH);
-    gluQuadricTexture(sharedQuadric, GL_TRUE);
+    setPerspectiveHint();
+    prepareSphereMaps();
     createRenderTarget();
     prepareScreenPasses();
     forgetWhiteKeyedTextures();
@@ -150,7 +162,8 @@ void loadTextures() {
             TextureTable[texture.slot] = 0;
             loadTextImage(*text, scale, smooth);
         } else {
-            TextureTable[texture.slot] = loadTexture(dataPath(texture.file).c_str());
+            TextureTable[texture.slot] =
+                loadTexture(dataPath(texture.file).c_str(), readBackAtRunTime(texture.slot));
         }
     }
     textScale = scale;

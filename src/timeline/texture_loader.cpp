@@ -1,8 +1,9 @@
 #include "timeline/texture_loader.h"
 
+#include "gfx/gl_compat.h"
 #include "gfx/textures.h"
 
-GLuint loadTexture(const char* path) {
+GLuint loadTexture(const char* path, bool readBackLater) {
     GLint maxSize = 0;
     glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxSize);
     DecodedImage image;
@@ -18,13 +19,16 @@ GLuint loadTexture(const char* path) {
     setTableTextureSampling();
 
     // Tightly packed rows, whatever the caller's unpack state; restored afterwards.
-    glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
-    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-    glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
-    glPixelStorei(GL_UNPACK_SKIP_ROWS, 0);
-    glPixelStorei(GL_UNPACK_SKIP_PIXELS, 0);
-    glPixelStorei(GL_UNPACK_SWAP_BYTES, GL_FALSE);
-    glPixelStorei(GL_UNPACK_LSB_FIRST, GL_FALSE);
+    pushPixelStore();
+    setPixelStore(GL_UNPACK_ALIGNMENT, 1);
+    setPixelStore(GL_UNPACK_ROW_LENGTH, 0);
+    setPixelStore(GL_UNPACK_SKIP_ROWS, 0);
+    setPixelStore(GL_UNPACK_SKIP_PIXELS, 0);
+    setPixelStore(GL_UNPACK_SWAP_BYTES, GL_FALSE);
+    setPixelStore(GL_UNPACK_LSB_FIRST, GL_FALSE);
+    if (readBackLater) {
+        keepLevelZero(texture, image.width, image.height, image.channels, image.pixels);
+    }
     const GLenum format = image.channels == 4 ? GL_RGBA : GL_RGB;
     // Rows go up top first, so the image's top row is texture row 0 (t = 0).
     for (int level = 0;; ++level) {
@@ -35,6 +39,6 @@ GLuint loadTexture(const char* path) {
         }
         image = halveImage(image);
     }
-    glPopClientAttrib();
+    popPixelStore();
     return texture;
 }
