@@ -21,10 +21,10 @@ void drawBillboard(Vec3 centre, float halfSize) {
     float m[16];
     glGetFloatv(GL_MODELVIEW_MATRIX, m);
     const BillboardQuad quad = billboardCorners(m, centre, halfSize);
-    static const GLshort texCoords[4][2] = {{0, 0}, {1, 0}, {1, 1}, {0, 1}};
+    static const GLfloat texCoords[4][2] = {{0, 0}, {1, 0}, {1, 1}, {0, 1}};
     glBegin(GL_QUADS);
     for (int i = 0; i < 4; ++i) {
-        glTexCoord2s(texCoords[i][0], texCoords[i][1]);
+        glTexCoord2f(texCoords[i][0], texCoords[i][1]);
         glVertex3fv(&quad.corners[i].x);
     }
     glEnd();
@@ -33,11 +33,20 @@ void drawBillboard(Vec3 centre, float halfSize) {
 namespace {
 constexpr int kBatchCapacity = kBillboardStore;
 
+// A corner as the arrays hold it: position and texture coordinates side by side, in a stride
+// that would also hold a second unit's coordinates (12 + 8 + 8 bytes). The web build's GL
+// emulation draws such arrays as they are; from arrays of other strides it copies the corners,
+// always from the first, whatever glDrawArrays' first says.
+struct StoredCorner {
+    Vec3 position;
+    GLfloat texCoord[2];
+    GLfloat unused[2];
+};
+
 struct BillboardBatch {
     float matrix[16];
     int count = 0;
-    Vec3 corners[kBatchCapacity * 4];
-    GLfloat texCoords[kBatchCapacity * 4][2];
+    StoredCorner corners[kBatchCapacity * 4];
 };
 
 BillboardBatch& batch() {
@@ -46,8 +55,8 @@ BillboardBatch& batch() {
         for (int i = 0; i < kBatchCapacity; ++i) {
             const GLfloat corners[4][2] = {{0, 0}, {1, 0}, {1, 1}, {0, 1}};
             for (int k = 0; k < 4; ++k) {
-                made.texCoords[i * 4 + k][0] = corners[k][0];
-                made.texCoords[i * 4 + k][1] = corners[k][1];
+                made.corners[i * 4 + k].texCoord[0] = corners[k][0];
+                made.corners[i * 4 + k].texCoord[1] = corners[k][1];
             }
         }
         return &made;
@@ -58,8 +67,17 @@ BillboardBatch& batch() {
 void enableArrays(BillboardBatch& b) {
     glEnableClientState(GL_VERTEX_ARRAY);
     glEnableClientState(GL_TEXTURE_COORD_ARRAY);
-    glVertexPointer(3, GL_FLOAT, sizeof(Vec3), &b.corners[0].x);
-    glTexCoordPointer(2, GL_FLOAT, 0, b.texCoords);
+    glVertexPointer(3, GL_FLOAT, sizeof(StoredCorner), &b.corners[0].position.x);
+    glTexCoordPointer(2, GL_FLOAT, sizeof(StoredCorner), b.corners[0].texCoord);
+}
+
+// Queued billboard `index`'s corners.
+BillboardQuad storedQuad(int index) {
+    BillboardQuad quad;
+    for (int k = 0; k < 4; ++k) {
+        quad.corners[k] = batch().corners[index * 4 + k].position;
+    }
+    return quad;
 }
 
 void disableArrays() {
@@ -91,7 +109,7 @@ void addBillboard(Vec3 centre, float halfSize) {
     }
     const BillboardQuad quad = billboardCorners(b.matrix, centre, halfSize);
     for (int k = 0; k < 4; ++k) {
-        b.corners[b.count * 4 + k] = quad.corners[k];
+        b.corners[b.count * 4 + k].position = quad.corners[k];
     }
     ++b.count;
 }
@@ -167,11 +185,12 @@ bool billboardOutsideView(Vec3 centre, float halfSize) {
 }
 
 bool queuedBillboardOutsideView(int index, const double clip[16]) {
-    return quadOutsideView(&batch().corners[index * 4], clip);
+    return quadOutsideView(storedQuad(index).corners, clip);
 }
 
 WindowBox queuedBillboardWindowBox(int index, const double clip[16], const int viewport[4]) {
-    const Vec3* corners = &batch().corners[index * 4];
+    const BillboardQuad quad = storedQuad(index);
+    const Vec3* corners = quad.corners;
     double x0 = 1e300;
     double y0 = 1e300;
     double x1 = -1e300;
