@@ -3,13 +3,16 @@
 #include <png.h>
 
 #include <algorithm>
-#include <charconv>
+#include <clocale>
 #include <cmath>
 #include <csetjmp>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <limits>
 #include <memory>
+#include <string>
+#include <string_view>
 
 namespace {
 
@@ -177,7 +180,112 @@ struct FileCloser {
     void operator()(std::FILE* file) const { std::fclose(file); }
 };
 
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+char lower(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool equalsIgnoringCase(std::string_view text, std::string_view word) {
+    if (text.size() != word.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (lower(text[i]) != word[i]) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// "nan" or "nan(" letters, digits, '_' ")".
+bool isNotANumber(std::string_view text) {
+    if (text.size() < 3 || !equalsIgnoringCase(text.substr(0, 3), "nan")) {
+        return false;
+    }
+    text.remove_prefix(3);
+    if (text.empty()) {
+        return true;
+    }
+    if (text.size() < 2 || text.front() != '(' || text.back() != ')') {
+        return false;
+    }
+    for (const char c : text.substr(1, text.size() - 2)) {
+        if (!isDigit(c) && !(lower(c) >= 'a' && lower(c) <= 'z') && c != '_') {
+            return false;
+        }
+    }
+    return true;
+}
 } // namespace
+
+bool parseDouble(std::string_view text, double& value) {
+    const bool negative = !text.empty() && text.front() == '-';
+    std::string_view rest = negative ? text.substr(1) : text;
+    if (equalsIgnoringCase(rest, "inf") || equalsIgnoringCase(rest, "infinity")) {
+        const double infinity = std::numeric_limits<double>::infinity();
+        value = negative ? -infinity : infinity;
+        return true;
+    }
+    if (isNotANumber(rest)) {
+        const double nan = std::numeric_limits<double>::quiet_NaN();
+        value = negative ? -nan : nan;
+        return true;
+    }
+
+    // The digits, the point and the exponent, checked by hand; strtod then rounds them, with
+    // the point written as the C locale wants it.
+    const char* point = std::localeconv()->decimal_point;
+    std::string copy = negative ? "-" : "";
+    std::size_t i = 0;
+    int digits = 0;
+    bool nonZero = false;
+    bool seenPoint = false;
+    for (; i < rest.size(); ++i) {
+        const char c = rest[i];
+        if (isDigit(c)) {
+            ++digits;
+            nonZero = nonZero || c != '0';
+            copy += c;
+        } else if (c == '.' && !seenPoint) {
+            seenPoint = true;
+            copy += point != nullptr && point[0] != '\0' ? point : ".";
+        } else {
+            break;
+        }
+    }
+    if (digits == 0) {
+        return false;
+    }
+    if (i < rest.size()) {
+        if (lower(rest[i]) != 'e') {
+            return false;
+        }
+        copy += 'e';
+        ++i;
+        if (i < rest.size() && (rest[i] == '+' || rest[i] == '-')) {
+            copy += rest[i++];
+        }
+        if (i == rest.size()) {
+            return false;
+        }
+        for (; i < rest.size(); ++i) {
+            if (!isDigit(rest[i])) {
+                return false;
+            }
+            copy += rest[i];
+        }
+    }
+    char* end = nullptr;
+    const double parsed = std::strtod(copy.c_str(), &end);
+    if (end != copy.c_str() + copy.size() || std::isinf(parsed) || (parsed == 0.0 && nonZero)) {
+        return false;
+    }
+    value = parsed;
+    return true;
+}
 
 double screenGammaFor(const char* viewingGamma) {
     if (viewingGamma == nullptr) {
@@ -193,9 +301,8 @@ double screenGammaFor(const char* viewingGamma) {
         --end;
     }
     double value = 0.0;
-    const auto [next, error] = std::from_chars(begin, end, value);
-    if (begin == end || error != std::errc() || next != end || !std::isfinite(value) ||
-        value <= 0.0) {
+    if (!parseDouble(std::string_view(begin, static_cast<std::size_t>(end - begin)), value) ||
+        !std::isfinite(value) || value <= 0.0) {
         return kScreenGamma;
     }
     const double gamma = kScreenGamma / value;

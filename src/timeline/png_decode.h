@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string_view>
 #include <vector>
 
 // A PNG decoded the way the demo's textures need it: 8 bits per channel, grey and palette
@@ -25,6 +26,15 @@ double screenGamma();
 // The same rule for a given VIEWING_GAMMA value (null: unset). Values that are not a
 // number, not positive, or give a screen gamma outside [0.01, 100] leave it at 2.2.
 double screenGammaFor(const char* viewingGamma);
+// How screenGammaFor reads its number: the whole text as one number in the form that
+// std::from_chars reads by default. An optional '-' (no '+', no spaces), digits with an
+// optional '.' and at least one digit, an optional exponent ('e' or 'E', an optional sign,
+// digits); or "inf", "infinity", "nan", "nan(...)" of letters, digits and '_', in any case.
+// The decimal point is '.' whatever the C locale says. False, value left as it was, for any
+// other text and for a finite number too large for a double or so small that it rounds to
+// zero (std::from_chars's result_out_of_range). std::from_chars itself has no double in
+// every standard library the demo is built with.
+bool parseDouble(std::string_view text, double& value);
 // File gamma assumed for a PNG without a gAMA chunk.
 inline constexpr double kDefaultFileGamma = 1.0 / 2.2;
 
