@@ -16,8 +16,6 @@ void exitNormally() {
 }
 EndProcessHook endProcessHook = exitNormally;
 
-constexpr int kOverlayTexture = 10;
-constexpr int kScreenOverlayTexture = 11;
 constexpr int kTitleTexture = 15;
 constexpr int kSpectrumBinForShader = 14;
 constexpr float kCaptionIn = 1.0f;

@@ -3,6 +3,10 @@
 
 inline constexpr float kDemoEndTime = 325.0f;
 
+// The two screen overlays the composer multiplies over the picture (table slots).
+inline constexpr int kOverlayTexture = 10;
+inline constexpr int kScreenOverlayTexture = 11;
+
 // How the composer ends the program after the last frame (set by the host).
 using EndProcessHook = void (*)();
 void setEndProcessHook(EndProcessHook hook);

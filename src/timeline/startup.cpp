@@ -36,9 +36,9 @@ constexpr TextureFile kTextureFiles[] = {
 };
 
 // The textures whose level 0 is read back while the demo runs: the white-keyed sprites' (the
-// shadows, the sprite cloud) and the two overlays the composer multiplies together (its
-// kOverlayTexture and kScreenOverlayTexture).
-constexpr int kReadBackSlots[] = {kShadowTexture, kSpriteCloudTexture, 10, 11};
+// shadows, the sprite cloud) and the two overlays the composer multiplies together.
+constexpr int kReadBackSlots[] = {kShadowTexture, kSpriteCloudTexture, kOverlayTexture,
+                                  kScreenOverlayTexture};
 
 bool readBackAtRunTime(int slot) {
     for (const int readBack : kReadBackSlots) {
