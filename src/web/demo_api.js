@@ -3,27 +3,36 @@
 // functions below run once it is.
 
 var kTrackRate = 44100;
+var kFadeSeconds = 0.005;
 
 Module.quorlithAudio = {
   context: null, // the AudioContext playing, or null (silent)
   buffer: null, // the decoded track
   source: null,
+  gain: null,
   startFrame: 0, // the track frame heard at startTime
   startTime: 0,
   running: false,
 
-  // Plays from a track frame on; 0 when there is nothing to play through.
+  // Plays from a track frame on; 0 when there is nothing to play through. The new sound fades
+  // in and the old one out over 5 ms, as the native device does around a seek.
   start: function(frame) {
     this.stop();
     if (!this.context || !this.buffer) return 0;
-    var source = this.context.createBufferSource();
+    var context = this.context;
+    var source = context.createBufferSource();
+    var gain = context.createGain();
     source.buffer = this.buffer;
-    source.connect(this.context.destination);
-    this.startTime = this.context.currentTime;
+    source.connect(gain);
+    gain.connect(context.destination);
+    this.startTime = context.currentTime;
     this.startFrame = frame;
+    gain.gain.setValueAtTime(0, this.startTime);
+    gain.gain.linearRampToValueAtTime(1, this.startTime + kFadeSeconds);
     var offset = frame / kTrackRate;
     if (offset < this.buffer.duration) source.start(this.startTime, offset);
     this.source = source;
+    this.gain = gain;
     this.running = true;
     return 1;
   },
@@ -31,9 +40,13 @@ Module.quorlithAudio = {
   stop: function() {
     if (this.running) this.startFrame = this.frame();
     if (this.source) {
-      try { this.source.stop(); } catch (e) {}
-      this.source.disconnect();
+      var now = this.context.currentTime;
+      this.gain.gain.cancelScheduledValues(now);
+      this.gain.gain.setValueAtTime(this.gain.gain.value, now);
+      this.gain.gain.linearRampToValueAtTime(0, now + kFadeSeconds);
+      try { this.source.stop(now + kFadeSeconds); } catch (e) {}
       this.source = null;
+      this.gain = null;
     }
     this.running = false;
   },
@@ -88,6 +101,7 @@ Module.quorlith = {
   // Plays from 0 s; call it from the click that starts the demo, which lets the sound start.
   play: function(options) {
     var mute = !!(options && options.mute);
+    Module.quorlithAudio.stop();
     Module.quorlithAudio.context = null;
     if (!mute) {
       if (!this.audioContext) {

@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
-"""The demo playing in headless Chromium (?autoplay=1&mute=1): its clock runs at real rate,
-the keys seek, pause and end it, and none of them scrolls the page.
+"""The demo playing in headless Chromium, silent (?autoplay=1&mute=1) and through Web Audio:
+its clock runs at real rate, the keys seek, pause and end it, and none of them scrolls the page.
 
 usage: live_test.py SITE_FOLDER QUORLITH FRAME_TOOL
 """
@@ -53,9 +53,9 @@ def lead(points):
     return median([d - w for d, w in points])
 
 
-def check_live(args):
-    with served_page(args.site, record=True) as (page, url):
-        page.navigate(url + "index.html?autoplay=1&mute=1")
+def check_live(args, query="autoplay=1&mute=1", flags=()):
+    with served_page(args.site, record=True, flags=flags) as (page, url):
+        page.navigate(url + "index.html?" + query)
         webtest.wait_until_ready(page)
         webtest.wait_for_playing(page)
         assert not page.evaluate(visible("start")), "the start screen stays while playing"
@@ -118,6 +118,26 @@ def check_live(args):
         webtest.wait_for_start_screen(page)
 
 
+def check_live_with_sound(args):
+    """The same with the sound on: the clock is the AudioContext's, made at the track's rate
+    (the browser lets the page play without a click here)."""
+    check_live(args, "autoplay=1", ("--autoplay-policy=no-user-gesture-required",))
+
+
+def check_audio_context(args):
+    with served_page(args.site, flags=("--autoplay-policy=no-user-gesture-required",)) \
+            as (page, url):
+        page.navigate(url + "index.html?autoplay=1")
+        webtest.wait_until_ready(page)
+        webtest.wait_for_playing(page)
+        context = page.evaluate("(() => { const c = Module.quorlith.audioContext;"
+                                " return c && [c.state, c.sampleRate]; })()")
+        assert context == ["running", 44100], f"the audio context is {context}"
+
+
 if __name__ == "__main__":
-    webtest.run_cases([("autoplay, rate, seek, pause, keys, end", check_live)],
+    webtest.run_cases([("silent: autoplay, rate, seek, pause, keys, end", check_live),
+                       ("with sound: the same on the audio context's clock",
+                        check_live_with_sound),
+                       ("with sound: a running context at 44,100 Hz", check_audio_context)],
                       webtest.parse_args(__doc__.splitlines()[0]))
