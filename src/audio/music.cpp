@@ -352,6 +352,12 @@ void captureSpectrum() {
     std::copy_n(s.bins.begin(), kSpectrumBufferSize, SpectrumBuffer);
 }
 
+void setMusicPositionForStillMs(int ms) {
+    setMusicPositionMs(std::max(ms - kPreviousFrameMs, 0));
+    captureSpectrum();
+    setMusicPositionMs(ms);
+}
+
 const float* spectrumBins() {
     return music().spectrum.bins.data();
 }

@@ -79,6 +79,13 @@ void setMusicRunsAtLeastMs(int ms);
 // After all drawing of a frame: computes the spectrum of the last 1024 samples up to the
 // drawn position and copies its lowest bins into SpectrumBuffer.
 void captureSpectrum();
+// The spectrum a live run at 60 frames per second would have captured one frame earlier
+// is the one at this many milliseconds before the frame.
+inline constexpr int kPreviousFrameMs = 17;
+// For a single frame drawn at `ms` on the clock set by hand: captures that earlier spectrum,
+// then sets the position to `ms`.
+void setMusicPositionForStillMs(int ms);
+
 // The full spectrum computed by the last captureSpectrum.
 const float* spectrumBins();
 // The kSpectrumSamples mono samples (-1..1, oldest first) the last captureSpectrum

@@ -58,9 +58,7 @@ int runFrameExport(const std::vector<int>& shotMs, const std::string& outDirecto
             status = 1;
             continue;
         }
-        setMusicPositionMs(std::max(ms - kPreviousFrameMs, 0));
-        captureSpectrum();
-        setMusicPositionMs(ms);
+        setMusicPositionForStillMs(ms);
         takeDemoEndRequest();
         renderFrame();
         glFinish();

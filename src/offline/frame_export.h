@@ -7,10 +7,6 @@
 #include <string>
 #include <vector>
 
-// The spectrum a live run at 60 frames per second would have captured one frame earlier
-// is the one at this many milliseconds before the frame.
-inline constexpr int kPreviousFrameMs = 17;
-
 // Writes <outDirectory>/shot-<ms>.png for every time. Returns the exit status: 0 when
 // every file was written, 1 otherwise (no GL, a time past the end of the demo, a file not
 // written).

@@ -22,12 +22,6 @@
 
 namespace {
 
-// The 3D view's aspect whatever the canvas's shape: the picture is always 4:3.
-constexpr int kLayoutWidth = 800;
-constexpr int kLayoutHeight = 600;
-// The spectrum a frame at 60 frames per second would have captured one frame earlier.
-constexpr int kPreviousFrameMs = 17;
-
 KeyState keys{};
 bool started = false; // the start-up has run
 bool running = false; // the demo plays in the canvas
@@ -93,7 +87,7 @@ bool fitOutput(int width, int height) {
     }
     outputWidth = w;
     outputHeight = h;
-    resizeView(kLayoutWidth, kLayoutHeight);
+    resizeView(kLayoutWidth, kLayoutHeight); // the picture's 4:3 view whatever the canvas's shape
     applyFrameGeometry(frameGeometryFor(w, h));
     return true;
 }
@@ -227,9 +221,7 @@ EMSCRIPTEN_KEEPALIVE int quorlith_shot(float t, int width, int height) {
     }
     fitOutput(width, height);
     const int ms = static_cast<int>(std::lround(static_cast<double>(t) * 1000.0));
-    setMusicPositionMs(std::max(ms - kPreviousFrameMs, 0));
-    captureSpectrum();
-    setMusicPositionMs(ms);
+    setMusicPositionForStillMs(ms);
     composeFrame();
     glFinish();
     showPageTitle("shot ready");
